@@ -1,0 +1,94 @@
+#include "config/SetupGlobals.h"
+
+#include <cstdlib>
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::array<int32_t, 12> kBaudTable = {110,  300,   600,   1200,  2400,  4800,
+                                                9600, 14400, 19200, 38400, 57600, 115200};
+
+void ResetTransferTables(SetupGlobals& g) {
+    g.TransferCharTableDde.assign(256, '\0');
+    g.TransferCharTableLog.assign(256, '\0');
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        g.InputTranslation[b] = std::string(1, c);
+        g.TransferCharTableLog[b] = c;
+        g.TransferCharTableDde[b] = b < 32 ? '\0' : c;
+        g.TransferKeyTable[b] = (b < 32 || (b >= 128 && b < 160)) ? "NUL" : std::string(1, c);
+    }
+    static const struct {
+        int code;
+        const char* macro;
+    } kKeyEntries[] = {{8, "{BACKSPACE}"}, {9, "{TAB}"},  {13, "{ENTER}"}, {37, "{%}"},
+                       {40, "{(}"},        {41, "{)}"},   {43, "{+}"},     {91, "{[}"},
+                       {93, "{]}"},        {94, "{^}"},   {123, "{{}"},    {125, "{}}"},
+                       {126, "{~}"},       {127, "{DELETE}"}};
+    for (const auto& entry : kKeyEntries) g.TransferKeyTable[entry.code] = entry.macro;
+    const char* space = IsTrue(g.DirectKeyEvents) ? " " : "{ }";
+    g.TransferKeyTable[32] = space;
+    g.TransferKeyTable[160] = space;
+}
+
+}  // namespace
+
+const std::array<const char*, 7> kNamedFormatStoredNames = {
+    "", "General Number", "Currency", "Fixed", "Standard", "Percent", "Scientific"};
+
+int32_t BaudRate(int index) {
+    if (index < 0 || index >= static_cast<int>(kBaudTable.size())) return 9600;
+    return kBaudTable[static_cast<size_t>(index)];
+}
+
+std::string DefaultLogFileName(const std::string& homeDirectory) {
+    std::string name = homeDirectory.empty() ? std::string(".") : homeDirectory;
+    if (name.back() != '/') name += '/';
+    return name + "Quorvane.Log";
+}
+
+std::string HomeDirectory() {
+    const char* home = std::getenv("HOME");
+    return (home && *home) ? std::string(home) : std::string(".");
+}
+
+void ResetToDefaults(SetupGlobals& g, const std::string& homeDirectory) {
+    // The working state and the constant tables survive a reset; every stored setting
+    // takes its File New value.
+    SetupGlobals fresh;
+    fresh.ConfigFileName = g.ConfigFileName;
+    fresh.RunMode = g.RunMode;
+    fresh.PortName = g.PortName;
+    fresh.OutputQueue = std::move(g.OutputQueue);
+    fresh.DirectKeyEvents = g.DirectKeyEvents;
+    fresh.DecimalSeparator = g.DecimalSeparator;
+    fresh.NamedFormats = g.NamedFormats;
+    g = std::move(fresh);
+
+    g.DdeTopicName.clear();
+    ResetTransferTables(g);
+    g.ConfigLoaded = kFalse;
+    g.ConfigChanged = kFalse;
+    g.LogFileName = DefaultLogFileName(homeDirectory);
+    for (int n = 1; n <= kStringButtons; ++n) {
+        g.ButtonCaption[n] = "String" + std::to_string(n);
+        g.ButtonString[n].clear();
+    }
+    for (int n = 1; n <= kMaxFields; ++n) {
+        g.FieldFilter[n] = "C";
+        g.FieldLength[n] = 0;
+        g.FieldPostamble[n].clear();
+        g.FieldFormat[n].clear();
+        g.FieldMath[n].clear();
+    }
+    g.ActivateSuspended = kFalse;
+    g.AlwaysOnTop = kFalse;
+    for (int s = 0; s < kHotKeySlots; ++s) {
+        g.HotKeyAction[s] = 0;
+        g.HotKeyCode[s] = 0;
+        g.HotKeyString[s].clear();
+    }
+}
+
+}  // namespace quorvane

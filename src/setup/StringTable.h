@@ -1,0 +1,43 @@
+// The interface strings, addressed by number, in English and Japanese. Both tables are
+// compiled in from resources/strings/*.tsv. Texts are UTF-8: they only ever go to widgets,
+// message boxes and standard error; code that mixes them with configuration bytes converts
+// through the code page (config/CodePage.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+enum class Language { English, Japanese };
+
+// The interface language: the first of LANGUAGE, LC_ALL, LC_MESSAGES, LANG that is set and
+// not empty decides; Japanese when it starts with "ja", English otherwise.
+Language InterfaceLanguageFromEnvironment();
+// The same rule over given values (for tests): the first non-empty value decides.
+Language InterfaceLanguageFrom(const std::vector<std::string_view>& values);
+
+class StringTable {
+public:
+    explicit StringTable(Language language);
+
+    Language language() const { return language_; }
+    // The text of a number; empty when the table has no such number.
+    const std::string& Text(int id) const;
+    bool Has(int id) const;
+    // Every number of the table, ascending.
+    std::vector<int> Ids() const;
+
+private:
+    Language language_;
+};
+
+// The table of the interface language; English until SetInterfaceLanguage is called.
+const StringTable& CurrentStrings();
+void SetInterfaceLanguage(Language language);
+
+// The text of a number in the interface language (UTF-8); empty when there is none.
+std::string LoadString(int id);
+
+}  // namespace quorvane
