@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds Quorvane into build/ (or $QUORVANE_BUILD_DIR).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUORVANE_BUILD_DIR:-$here/build}
+"$here/scripts/install-deps.sh"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+cmake --build "$build" -j "$(nproc)"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Quorvane need, when any
+# is missing. Runs apt-get as root, or through sudo for a normal user.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    qt6-base-dev qt6-serialport-dev libxtst-dev libx11-dev
+    xvfb xauth openbox xterm x11-utils xdotool imagemagick fonts-noto-cjk
+    socat dbus dbus-daemon libglib2.0-bin python3-dbus python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
