@@ -1,0 +1,92 @@
+#include "setup/CommandLine.h"
+
+namespace quorvane {
+
+namespace {
+
+bool IsDirectKeySwitch(const std::string& arg) {
+    return arg == "/K" || arg == "/k";
+}
+
+// The way a file manager or a Windows-style shortcut may hand the path over: in one pair of
+// double quotes.
+std::string WithoutQuotes(std::string path) {
+    if (!path.empty() && path.front() == '"') path.erase(0, 1);
+    if (!path.empty() && path.back() == '"') path.pop_back();
+    return path;
+}
+
+CommandLine Error(std::string text) {
+    CommandLine result;
+    result.Kind = CommandKind::Error;
+    result.ErrorText = std::move(text);
+    return result;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine result;
+    std::vector<std::string> operands;
+    std::string option;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && IsDirectKeySwitch(arg)) {
+            result.DirectKeyEvents = true;
+        } else if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (arg != "--show-config" && arg != "--convert-config" && arg != "--help" &&
+                arg != "-h" && arg != "--version") {
+                return Error("unknown option " + arg);
+            }
+            if (!option.empty()) return Error(option + " and " + arg + " cannot be combined");
+            option = arg;
+        } else {
+            operands.push_back(arg);
+        }
+    }
+
+    const auto expect = [&](size_t count, const char* what) {
+        if (operands.size() == count) return true;
+        result = Error(option + " needs " + what);
+        return false;
+    };
+    if (option == "--help" || option == "-h") {
+        if (!expect(0, "no file")) return result;
+        result.Kind = CommandKind::Help;
+    } else if (option == "--version") {
+        if (!expect(0, "no file")) return result;
+        result.Kind = CommandKind::Version;
+    } else if (option == "--show-config") {
+        if (!expect(1, "one configuration file")) return result;
+        result.Kind = CommandKind::ShowConfig;
+        result.ConfigPath = operands[0];
+    } else if (option == "--convert-config") {
+        if (!expect(2, "an input and an output file")) return result;
+        result.Kind = CommandKind::ConvertConfig;
+        result.ConfigPath = operands[0];
+        result.OutputPath = operands[1];
+    } else {
+        if (operands.size() > 1) return Error("more than one configuration file given");
+        result.Kind = CommandKind::Start;
+        if (!operands.empty()) result.ConfigPath = WithoutQuotes(operands[0]);
+    }
+    return result;
+}
+
+std::string UsageText() {
+    return "Usage:\n"
+           "  quorvane [/K] [FILE.qv3]\n"
+           "      Start the program; with FILE, load it and activate it in Normal mode.\n"
+           "      /K types keystrokes through direct key events.\n"
+           "  quorvane --show-config FILE.qv3\n"
+           "      Print every stored setting of FILE, one 'Name = value' a line.\n"
+           "  quorvane --convert-config IN.qv3 OUT.qv3\n"
+           "      Read IN (either file layout) and write OUT in the current layout.\n"
+           "  quorvane --help       Show this text.\n"
+           "  quorvane --version    Show the program version.\n"
+           "Exit codes: 0 success, 1 the file could not be read or written, 2 bad arguments.\n";
+}
+
+}  // namespace quorvane

@@ -1,0 +1,38 @@
+// The program's arguments. An ordinary start takes an optional configuration file (one pair
+// of surrounding double quotes removed, the path kept exactly as given) and the lone switch
+// "/K" in either case, which selects direct key events. The tool options print or convert a
+// configuration file without opening a window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+enum class CommandKind {
+    Start,          // windowed program; ConfigPath may be empty
+    ShowConfig,     // --show-config FILE
+    ConvertConfig,  // --convert-config IN OUT
+    Help,           // --help, -h
+    Version,        // --version
+    Error,          // ErrorText says what was wrong; exit code 2 with the usage
+};
+
+struct CommandLine {
+    CommandKind Kind = CommandKind::Start;
+    std::string ConfigPath;  // the file to load, show or convert
+    std::string OutputPath;  // --convert-config: the file to write
+    bool DirectKeyEvents = false;
+    std::string ErrorText;
+};
+
+// args are the arguments after the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The usage text for --help and for errors, lines ending in LF.
+std::string UsageText();
+
+// Exit code for a command line that could not be understood.
+inline constexpr int kExitUsage = 2;
+
+}  // namespace quorvane
