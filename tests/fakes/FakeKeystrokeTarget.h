@@ -1,0 +1,58 @@
+// Records every keystroke-target call in a CallLog; answers from fields set by the test.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CallLog.h"
+#include "platform/KeystrokeTarget.h"
+
+namespace quorvane {
+
+class FakeKeystrokeTarget : public KeystrokeTarget {
+  public:
+    explicit FakeKeystrokeTarget(CallLog* log = nullptr) : log_(log) {}
+
+    WindowId GetForegroundWindow() override {
+        Add("keys.GetForegroundWindow");
+        return foreground;
+    }
+    TargetSearch FindTargetWindow(std::string& title) override {
+        Add("keys.FindTargetWindow(" + title + ")");
+        return search;
+    }
+    TargetLaunch LaunchTarget(const std::string& command, std::string& title) override {
+        Add("keys.LaunchTarget(" + command + ")");
+        if (!launch.failed && !launchedTitle.empty()) title = launchedTitle;
+        return launch;
+    }
+    void SendKeyMacro(const std::string& macro) override {
+        Add("keys.SendKeyMacro(" + macro + ")");
+        typed.push_back(macro);
+    }
+    void MinimizeWindow(WindowId window) override {
+        Add("keys.MinimizeWindow(" + std::to_string(window) + ")");
+    }
+    void SetForegroundWindow(WindowId window) override {
+        Add("keys.SetForegroundWindow(" + std::to_string(window) + ")");
+    }
+    bool IsOwnWindowForeground() override {
+        Add("keys.IsOwnWindowForeground");
+        return ownWindowForeground;
+    }
+
+    WindowId foreground = 100;
+    TargetSearch search{200, false};
+    TargetLaunch launch{false, 300};
+    std::string launchedTitle;  // caption the started program takes on, when not empty
+    bool ownWindowForeground = false;
+    std::vector<std::string> typed;
+
+  private:
+    void Add(std::string call) {
+        if (log_) log_->Add(std::move(call));
+    }
+    CallLog* log_;
+};
+
+}  // namespace quorvane
