@@ -1,0 +1,122 @@
+// The record engine: turns the device's byte stream into records of up to 40 fields and
+// runs the record-end routine (acknowledgement, beep, field processing, delivery, record
+// counter) for each. It has no thread and never waits on its own: the runtime session's
+// 50 ms poll tick drives it (AdvanceIdleTicks, RunByteLoop, IdleCheck, or PollInput for all
+// three), and the session's Reset and activation call Reset and Activate.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "config/SetupGlobals.h"
+#include "engine/EngineServices.h"
+#include "engine/FieldData.h"
+#include "engine/FieldProcessor.h"
+#include "engine/LocaleInfo.h"
+#include "engine/RecordDelivery.h"
+#include "engine/RuntimeFlags.h"
+#include "platform/ByteSource.h"
+
+namespace quorvane {
+
+// How bytes are stored and records ended (0..6), from EndOfRecordEvent (0 CR, 1 time gap,
+// 2 fixed number of bytes, 3 special character) and RecordStructure (0 single, 1 delimited,
+// 2 fixed-length): 0 single/end char, 1 single/time gap, 2 delimited/end char, 3 fixed
+// number of bytes, 4 delimited/time gap, 5 fixed-length/time gap, 6 fixed-length/end char.
+// Values out of range count as 0.
+int DeriveParseMode(int endOfRecordEvent, int recordStructure);
+// The characters that end a record in parse modes 0, 2 and 6: EndChars for the special
+// character event, otherwise CR.
+std::string DeriveEndCharSet(const SetupGlobals& g);
+// The pre-transfer translation for the current Mode: the key table (with "NUL" meaning the
+// code-0 character) for Send Keystrokes, the character tables for DDE Server and Log.
+TransferTableArray BuildTransferTable(const SetupGlobals& g);
+
+struct RecordState {
+    int CurrentField = 1;         // 1..41; 41 collects everything past the last field
+    int64_t FieldByteCount = 0;   // bytes in the current fixed-length field
+    int64_t RecordByteCount = 0;  // bytes of a record of a fixed number of bytes
+    int IdleTicks = 0;            // ticks since the last stored byte in a time-gap mode, mod 256
+    bool InRecord = false;
+    bool VoidPending = false;       // a "Void Record" byte arrived inside this record
+    bool LastByteWasSpace = false;  // the byte handled just before was a space
+};
+
+class RecordEngine {
+  public:
+    // Every reference must outlive the engine. Activate before the first byte.
+    RecordEngine(SetupGlobals& g, RuntimeFlags& flags, const LocaleInfo& locale,
+                 const EngineServices& services);
+    RecordEngine(const RecordEngine&) = delete;
+    RecordEngine& operator=(const RecordEngine&) = delete;
+
+    // Start state, TransferTable, ParseMode, EndCharSet, DdeCommandsConfigured. The record
+    // structure, filters and translation tables are read here; a configuration reloaded
+    // while active is activated again.
+    void Activate();
+    // The engine part of the runtime Reset: record state back to Idle, FieldData and the
+    // Field(n) boxes emptied, RecordNumber emptied (the next record is number 1).
+    void Reset();
+
+    // Poll-tick steps 7 to 10 in order: nothing when suspended, else AdvanceIdleTicks,
+    // RunByteLoop, IdleCheck.
+    void PollInput(ByteSource& source);
+    void AdvanceIdleTicks();
+    // Reads and handles bytes until ReadPortByte returns 0 (or a cancelled log write has
+    // reset the engine, which purges what was waiting).
+    void RunByteLoop(ByteSource& source);
+    // The same over bytes already read; returns how many were consumed (all of them unless
+    // a cancelled log write stopped the loop).
+    size_t RunBytes(const uint8_t* bytes, size_t count);
+    // Ends a time-gap record once RecordGapTicks ticks have passed without a byte.
+    void IdleCheck();
+    // Handles one byte read from the port.
+    void HandleByte(uint8_t b);
+    // The record-end routine.
+    void ProcessRecord();
+
+    const RecordState& State() const { return state_; }
+    FieldDataArray& FieldData() { return fields_; }
+    const TransferTableArray& TransferTable() const { return transferTable_; }
+    int ParseMode() const { return parseMode_; }
+    const std::string& EndCharSet() const { return endCharSet_; }
+    FieldProcessor& Fields() { return processor_; }
+    RecordDelivery& Delivery() { return delivery_; }
+
+  private:
+    static constexpr uint16_t kIgnoreByte = 256;
+    static constexpr uint16_t kVoidByte = 257;
+
+    void Store(uint8_t b) {
+        processor_.AppendFilteredByte(fields_[static_cast<size_t>(state_.CurrentField)], b,
+                                      state_.CurrentField);
+    }
+    void Advance() {
+        state_.FieldByteCount = 0;
+        if (++state_.CurrentField > kOverflowField) state_.CurrentField = kOverflowField;
+    }
+    void StoreAndEndTest(uint8_t b);
+    void Suspend();
+    void ResetAfterCancelledLog();
+
+    SetupGlobals& g_;
+    RuntimeFlags& flags_;
+    EngineServices services_;
+    FieldProcessor processor_;
+    RecordDelivery delivery_;
+    FieldDataArray fields_;
+    TransferTableArray transferTable_;
+    RecordState state_;
+    int parseMode_ = 0;
+    std::string endCharSet_;
+    int fieldCount_ = 1;  // NumberOfFields, clamped to 1..40
+    int delimiter_ = -1;  // DelimiterChar's code, -1 when it is empty
+    bool stopLoop_ = false;
+    std::array<uint16_t, 256> inputMap_{};  // translated byte, kIgnoreByte or kVoidByte
+    std::array<bool, 256> starts_{};
+    std::array<bool, 256> ends_{};
+};
+
+}  // namespace quorvane
