@@ -1,16 +1,90 @@
 #include "engine/MathExpression.h"
 
-#include <charconv>
-#include <cmath>
-
+#include "engine/MathFunctions.h"
+#include "engine/MathOperations.h"
 #include "engine/MathTokenizer.h"
 
 namespace quorvane {
 
+namespace {
+
+// Deeper nesting ("((((...", "----...") is an error rather than a stack overflow.
+constexpr int kMaxNesting = 200;
+
+// The binary operator a token stands for and its binding level: the operator applies while
+// the current level is below it, and its right side is evaluated at that level.
+bool BinaryOperator(const MathToken& token, MathBinary& op, int& binding) {
+    const auto Set = [&](MathBinary o, int b) {
+        op = o;
+        binding = b;
+        return true;
+    };
+    switch (token.kind) {
+        case MathTokenKind::Symbol:
+            switch (token.symbol) {
+                case '^':
+                    return Set(MathBinary::Power, 12);
+                case '*':
+                    return Set(MathBinary::Multiply, 11);
+                case '/':
+                    return Set(MathBinary::Divide, 11);
+                case '\\':
+                    return Set(MathBinary::IntegerDivide, 10);
+                case '+':
+                    return Set(MathBinary::Add, 8);
+                case '-':
+                    return Set(MathBinary::Subtract, 8);
+                case '=':
+                    return Set(MathBinary::Equal, 7);
+                case '<':
+                    return Set(MathBinary::Less, 7);
+                case '>':
+                    return Set(MathBinary::Greater, 7);
+                default:
+                    return false;
+            }
+        case MathTokenKind::Mod:
+            return Set(MathBinary::Modulo, 9);
+        case MathTokenKind::NotEqual:
+            return Set(MathBinary::NotEqual, 7);
+        case MathTokenKind::LessEqual:
+            return Set(MathBinary::LessEqual, 7);
+        case MathTokenKind::GreaterEqual:
+            return Set(MathBinary::GreaterEqual, 7);
+        case MathTokenKind::And:
+            return Set(MathBinary::And, 6);
+        case MathTokenKind::Or:
+            return Set(MathBinary::Or, 5);
+        case MathTokenKind::Xor:
+            return Set(MathBinary::Xor, 4);
+        case MathTokenKind::Eqv:
+            return Set(MathBinary::Eqv, 3);
+        case MathTokenKind::Imp:
+            return Set(MathBinary::Imp, 2);
+        default:
+            return false;
+    }
+}
+
+// A number literal: digits with "." as decimal point; a second "." ends it.
+bool LiteralValue(std::string_view text, double& out) {
+    const size_t second = text.find('.', text.find('.') + 1);
+    if (second != text.npos) text = text.substr(0, second);
+    out = 0;
+    if (text.find_first_of("0123456789") == text.npos) return true;  // "." alone
+    return DecimalTextToDouble(text, out);
+}
+
+}  // namespace
+
+// One evaluation: the tokenizer over the rest of the expression, the current token and the
+// error flag. A failure during evaluation sets the flag and makes its level return empty.
 class MathEvaluator::Run {
   public:
     Run(MathEvaluator& owner, std::string_view expression, const FieldDataArray& fields)
-        : owner_(owner), fields_(fields), tokenizer_(expression) {
+        : locale_(owner.locale_),
+          functions_{owner.locale_, fields, owner.rndState_, owner.rndLast_},
+          tokenizer_(expression) {
         NextToken();
     }
 
@@ -21,96 +95,97 @@ class MathEvaluator::Run {
   private:
     void NextToken() { token_ = tokenizer_.Next(); }
     Value Primary();
-    bool ToNumber(const Value& v, double& out) const {
-        switch (v.kind) {
-            case Value::Kind::Empty:
-                out = 0;
-                return true;
-            case Value::Kind::Text:
-                return ParseLocaleNumber(v.text, owner_.locale_, out);
-            default:
-                out = v.number;
-                return true;
-        }
+    Value Fail() {
+        error = true;
+        return {};
     }
 
-    MathEvaluator& owner_;
-    const FieldDataArray& fields_;
+    const LocaleInfo& locale_;
+    MathFunctionContext functions_;
     MathTokenizer tokenizer_;
     MathToken token_;
+    int depth_ = 0;
 };
 
 Value MathEvaluator::Run::Primary() {
-    if (token_.kind == MathTokenKind::Number) {
-        double v = 0;
-        std::from_chars(token_.text.data(), token_.text.data() + token_.text.size(), v);
-        NextToken();
-        return Value::Number(v);
-    }
-    if (token_.Is('-')) {
-        NextToken();
-        Value x = Evaluate(11);
-        double d;
-        if (!ToNumber(x, d)) {
-            error = true;
-            return {};
+    switch (token_.kind) {
+        case MathTokenKind::Number: {
+            double d;
+            if (!LiteralValue(token_.text, d)) return Fail();
+            NextToken();
+            return Value::Number(d);
         }
-        return Value::Number(-d);
-    }
-    if (token_.Is('(')) {
-        NextToken();
-        Value x = Evaluate(1);
-        if (!token_.Is(')')) error = true;
-        NextToken();
-        return x;
-    }
-    if (token_.kind == MathTokenKind::Identifier) {
-        NextToken();
-        if (!token_.Is('(')) error = true;
-        NextToken();
-        Value x = Evaluate(1);
-        if (!token_.Is(')')) error = true;
-        NextToken();
-        double d;
-        if (!ToNumber(x, d) || d < 0 || d > 42) {
-            error = true;
-            return {};
+        case MathTokenKind::HexPrefix: {
+            NextToken();
+            const Value x = Evaluate(11);
+            // "&h" + x + "&" with the join rules of "+": only text (or empty) joins.
+            Value joined = Value::FromText("&h");
+            double d;
+            if (!ApplyMathBinary(MathBinary::Add, joined, x, locale_)) return Fail();
+            joined.text += '&';
+            if (!ReadLeadingNumber(joined.text, d)) return Fail();
+            return Value::Number(d);
         }
-        return Value::FromText(fields_[static_cast<size_t>(d)]);
+        case MathTokenKind::Not: {
+            NextToken();
+            Value x = Evaluate(6);
+            if (!ApplyMathNot(x, locale_)) return Fail();
+            return x;
+        }
+        case MathTokenKind::Identifier: {
+            const std::string_view name = token_.text;
+            NextToken();
+            if (!token_.Is('(')) error = true;
+            NextToken();
+            Value x = Evaluate(1);
+            if (!token_.Is(')')) error = true;
+            NextToken();
+            switch (ApplyMathFunction(name, x, functions_)) {
+                case MathFunctionResult::Ok:
+                    break;
+                case MathFunctionResult::Failed:
+                    return Fail();
+                case MathFunctionResult::Unknown:
+                    error = true;  // the value stays the argument
+                    break;
+            }
+            return x;
+        }
+        case MathTokenKind::Symbol:
+            if (token_.symbol == '-') {
+                NextToken();
+                Value x = Evaluate(11);
+                if (!ApplyMathNegate(x, locale_)) return Fail();
+                return x;
+            }
+            if (token_.symbol == '(') {
+                NextToken();
+                Value x = Evaluate(1);
+                if (!token_.Is(')')) error = true;
+                NextToken();
+                return x;
+            }
+            return Fail();
+        default:
+            return Fail();
     }
-    error = true;
-    return {};
 }
 
 Value MathEvaluator::Run::Evaluate(int level) {
+    if (depth_ >= kMaxNesting) return Fail();
+    ++depth_;
     Value left = Primary();
-    while (!error && token_.kind == MathTokenKind::Symbol) {
-        const char op = token_.symbol;
-        int rightLevel;
-        if ((op == '*' || op == '/') && level < 11)
-            rightLevel = 11;
-        else if ((op == '+' || op == '-') && level < 8)
-            rightLevel = 8;
-        else
-            break;
+    MathBinary op;
+    int binding;
+    while (!error && BinaryOperator(token_, op, binding) && level < binding) {
         NextToken();
-        Value right = Evaluate(rightLevel);
-        if (op == '+' && left.kind == Value::Kind::Text && right.kind == Value::Kind::Text) {
-            left.text += right.text;
-            continue;
+        const Value right = Evaluate(binding);
+        if (!ApplyMathBinary(op, left, right, locale_)) {
+            left = Fail();
+            break;
         }
-        double a, b;
-        if (!ToNumber(left, a) || !ToNumber(right, b)) {
-            error = true;
-            return {};
-        }
-        double r = op == '*' ? a * b : op == '/' ? a / b : op == '+' ? a + b : a - b;
-        if (!std::isfinite(r)) {
-            error = true;
-            return {};
-        }
-        left = Value::Number(r);
     }
+    --depth_;
     return left;
 }
 

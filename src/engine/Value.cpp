@@ -43,17 +43,23 @@ std::string ValueToText(const Value& value, const LocaleInfo& locale) {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 bool ParseRadix(std::string_view digits, int base, double& out) {
     if (digits.empty() || digits.size() > (base == 16 ? 8u : 11u)) return false;
     uint64_t v = 0;
     for (char c : digits) {
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
         if (d >= base) return false;
         v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
     }
@@ -65,6 +71,37 @@ bool ParseRadix(std::string_view digits, int base, double& out) {
         out = static_cast<int32_t>(static_cast<uint32_t>(v));
     }
     return true;
+}
+
+// The power of ten of the leading digit of a number in C notation, roughly; saturates.
+long long DecimalMagnitude(std::string_view text) {
+    size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    long long magnitude = 0;
+    bool significant = false;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (text[i] != '0') significant = true;
+        if (significant) ++magnitude;
+    }
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            if (significant) continue;
+            if (text[i] != '0')
+                significant = true;
+            else
+                --magnitude;
+        }
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        const bool negative = i < text.size() && text[i] == '-';
+        if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+        long long exponent = 0;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            if (exponent < 1000000000) exponent = exponent * 10 + (text[i] - '0');
+        }
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude;
 }
 
 }  // namespace
@@ -112,9 +149,24 @@ bool ParseLocaleNumber(std::string_view text, const LocaleInfo& locale, double& 
         if (i == expStart) return false;
     }
     if (i != s.size()) return false;
+    return DecimalTextToDouble(normal, out);
+}
+
+bool DecimalTextToDouble(std::string_view text, double& out) {
+    const char* const end = text.data() + text.size();
     double v = 0;
-    const auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), v);
-    if (ec != std::errc() || ptr != normal.data() + normal.size() || std::isinf(v)) return false;
+    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    if (ptr != end) return false;
+    if (ec == std::errc::result_out_of_range) {
+        // from_chars leaves v alone both on overflow and underflow: tell them apart by the
+        // decimal magnitude, which is far from 0 either way.
+        if (DecimalMagnitude(text) < 0) {
+            out = text[0] == '-' ? -0.0 : 0.0;
+            return true;
+        }
+        return false;
+    }
+    if (ec != std::errc() || std::isinf(v)) return false;
     out = v;
     return true;
 }

@@ -50,4 +50,8 @@ std::string NumberToText(double number, const LocaleInfo& locale, int significan
 // not a number (the empty text is not one).
 bool ParseLocaleNumber(std::string_view text, const LocaleInfo& locale, double& out);
 
+// Converts a number in C notation ([-]digits[.digits][e[+|-]digits], at least one digit) to a
+// double. False when it is malformed or too large for a double; too small a value gives 0.
+bool DecimalTextToDouble(std::string_view text, double& out);
+
 }  // namespace quorvane
