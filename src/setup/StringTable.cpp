@@ -1,7 +1,6 @@
 #include "setup/StringTable.h"
 
 #include <cstdlib>
-#include <map>
 
 namespace quorvane {
 
@@ -11,6 +10,8 @@ extern const char* const kJapaneseTsv;
 }  // namespace detail
 
 namespace {
+
+constexpr int kLargestId = 65535;  // numbers are 16-bit
 
 std::string Unescape(std::string_view s) {
     std::string out;
@@ -29,7 +30,29 @@ std::string Unescape(std::string_view s) {
     return out;
 }
 
-std::map<int, std::string> Parse(std::string_view tsv) {
+// The number of an entry line: decimal digits only, 1..kLargestId; 0 for anything else, so that
+// a malformed line is skipped instead of landing on a number it only starts with.
+int ParseId(std::string_view digits) {
+    if (digits.empty() || digits.size() > 5) return 0;
+    int id = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        id = id * 10 + (c - '0');
+    }
+    return id <= kLargestId ? id : 0;
+}
+
+const std::map<int, std::string>& Table(Language language) {
+    static const std::map<int, std::string> english = ParseStringTable(detail::kEnglishTsv);
+    static const std::map<int, std::string> japanese = ParseStringTable(detail::kJapaneseTsv);
+    return language == Language::Japanese ? japanese : english;
+}
+
+Language g_language = Language::English;
+
+}  // namespace
+
+std::map<int, std::string> ParseStringTable(std::string_view tsv) {
     std::map<int, std::string> table;
     size_t pos = 0;
     while (pos < tsv.size()) {
@@ -38,23 +61,14 @@ std::map<int, std::string> Parse(std::string_view tsv) {
         std::string_view line = tsv.substr(pos, end - pos);
         pos = end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line[0] == '#') continue;
         const size_t tab = line.find('\t');
-        if (line.empty() || line[0] == '#' || tab == std::string_view::npos) continue;
-        const int id = std::atoi(std::string(line.substr(0, tab)).c_str());
-        if (id > 0) table[id] = Unescape(line.substr(tab + 1));
+        if (tab == std::string_view::npos) continue;
+        const int id = ParseId(line.substr(0, tab));
+        if (id > 0) table.emplace(id, Unescape(line.substr(tab + 1)));
     }
     return table;
 }
-
-const std::map<int, std::string>& Table(Language language) {
-    static const std::map<int, std::string> english = Parse(detail::kEnglishTsv);
-    static const std::map<int, std::string> japanese = Parse(detail::kJapaneseTsv);
-    return language == Language::Japanese ? japanese : english;
-}
-
-Language g_language = Language::English;
-
-}  // namespace
 
 Language InterfaceLanguageFrom(const std::vector<std::string_view>& values) {
     for (std::string_view v : values) {
@@ -82,7 +96,9 @@ const std::string& StringTable::Text(int id) const {
     return it == table.end() ? none : it->second;
 }
 
-bool StringTable::Has(int id) const { return Table(language_).count(id) != 0; }
+bool StringTable::Has(int id) const {
+    return Table(language_).count(id) != 0;
+}
 
 std::vector<int> StringTable::Ids() const {
     std::vector<int> ids;
@@ -96,8 +112,12 @@ const StringTable& CurrentStrings() {
     return g_language == Language::Japanese ? japanese : english;
 }
 
-void SetInterfaceLanguage(Language language) { g_language = language; }
+void SetInterfaceLanguage(Language language) {
+    g_language = language;
+}
 
-std::string LoadString(int id) { return CurrentStrings().Text(id); }
+std::string LoadString(int id) {
+    return CurrentStrings().Text(id);
+}
 
 }  // namespace quorvane

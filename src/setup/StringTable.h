@@ -4,6 +4,7 @@
 // through the code page (config/CodePage.h).
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,8 +19,14 @@ Language InterfaceLanguageFromEnvironment();
 // The same rule over given values (for tests): the first non-empty value decides.
 Language InterfaceLanguageFrom(const std::vector<std::string_view>& values);
 
+// Reads the table text format: one entry a line, the decimal number (1..65535), a TAB, then the
+// text, in which \t, \r, \n and \\ stand for TAB, CR, LF and a backslash (any other backslash
+// is kept as it is). Lines starting with '#', empty lines and lines that are not entries are
+// skipped; CR LF line ends are accepted. A number given twice keeps its first text.
+std::map<int, std::string> ParseStringTable(std::string_view tsv);
+
 class StringTable {
-public:
+  public:
     explicit StringTable(Language language);
 
     Language language() const { return language_; }
@@ -29,7 +36,7 @@ public:
     // Every number of the table, ascending.
     std::vector<int> Ids() const;
 
-private:
+  private:
     Language language_;
 };
 
