@@ -51,6 +51,8 @@ bool ConfigCursor::ReadFinalLine(std::string_view& line) {
     if (pos_ >= bytes_.size()) return false;
     if (ReadLine(line)) return true;
     line = bytes_.substr(pos_);
+    // A file cut inside the final CR LF leaves a lone CR, which is not part of the text.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     pos_ = bytes_.size();
     return true;
 }

@@ -18,8 +18,8 @@ class ConfigCursor {
     // The text up to the next CR LF, which is consumed. False at the end of the bytes or
     // when no CR LF follows (the file ended inside a line).
     bool ReadLine(std::string_view& line);
-    // As ReadLine, but the last line of a file may also end at the end of the bytes. False
-    // only when nothing is left.
+    // As ReadLine, but the last line of a file may also end at the end of the bytes (a lone
+    // CR there is dropped). False only when nothing is left.
     bool ReadFinalLine(std::string_view& line);
 
     // Integer lines: blanks, an optional sign, decimal digits, blanks. False for anything
