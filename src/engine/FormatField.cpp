@@ -1,56 +1,134 @@
 #include "engine/FormatField.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "engine/DatePicture.h"
+#include "engine/DatePictureCalendar.h"
+#include "engine/FormatDateText.h"
+#include "engine/FormatNamed.h"
+#include "engine/FormatPicture.h"
+#include "engine/FormatTextPicture.h"
 
 namespace quorvane {
 
 namespace {
 
-// First cut: the named numeric formats only; pictures follow.
-std::optional<double> NumberOf(const Value& value, const LocaleInfo& locale) {
-    if (value.kind == Value::Kind::Text) {
-        double d = 0;
-        if (!ParseLocaleNumber(value.text, locale, d)) return std::nullopt;
-        return d;
+// What a numeric or date format sees of a value.
+struct Operand {
+    enum class Kind { Empty, Number, Unchanged } kind = Kind::Empty;
+    double number = 0;
+    int significantDigits = 15;
+};
+
+// Empty values and the empty text count as the empty value; other text is a number when it
+// reads as one, for date formats also a date or time; anything else stays as it is.
+Operand ReadOperand(const Value& value, const LocaleInfo& locale, bool dateFormat) {
+    Operand op;
+    switch (value.kind) {
+        case Value::Kind::Empty:
+            return op;
+        case Value::Kind::Text:
+            if (value.text.empty()) return op;
+            op.kind = Operand::Kind::Number;
+            if (ParseLocaleNumber(value.text, locale, op.number)) return op;
+            if (dateFormat && ParseDateText(value.text, locale, op.number)) return op;
+            op.kind = Operand::Kind::Unchanged;
+            return op;
+        case Value::Kind::Single:
+            op.significantDigits = 7;
+            break;
+        default:
+            break;
     }
-    if (value.kind == Value::Kind::Empty) return std::nullopt;
-    return value.number;
+    op.kind = Operand::Kind::Number;
+    op.number = value.number;
+    return op;
 }
 
-std::string Fixed(double d, int decimals, const LocaleInfo& locale) {
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, d);
-    std::string text(buffer);
-    for (char& c : text) {
-        if (c == '.' || c == ',') c = locale.DecimalSeparator;
+std::string GeneralText(const Value& value, const LocaleInfo& locale) {
+    CalendarMoment moment;
+    if (value.kind == Value::Kind::Date && MomentFromSerial(value.number, moment)) {
+        std::string out;
+        AppendGeneralDate(moment, locale, out);
+        return out;
     }
-    return text;
+    return ValueToText(value, locale);
+}
+
+std::optional<std::string> FormatNamed(const Value& value, NamedFormatKind kind,
+                                       const LocaleInfo& locale) {
+    const bool date = IsDateFormat(kind);
+    const Operand op = ReadOperand(value, locale, date);
+    if (op.kind == Operand::Kind::Empty) return std::string();
+    if (op.kind == Operand::Kind::Unchanged) return value.text;
+    if (!std::isfinite(op.number)) return std::nullopt;
+    std::string out;
+    if (date) {
+        CalendarMoment moment;
+        if (!MomentFromSerial(op.number, moment)) return std::nullopt;
+        AppendNamedDate(kind, moment, locale, out);
+    } else {
+        AppendNamedNumber(kind, op.number, op.significantDigits, locale, out);
+    }
+    return out;
+}
+
+std::optional<std::string> FormatPicture(const Value& value, std::string_view picture,
+                                         const LocaleInfo& locale) {
+    const PictureSections sections = SplitSections(picture);
+    const PictureKind kind = ClassifyPicture(picture);
+    std::string out;
+    if (kind == PictureKind::Text) {
+        const std::string text =
+            value.kind == Value::Kind::Text ? value.text : GeneralText(value, locale);
+        if (text.empty() && sections.count >= 2) {
+            AppendTextPicture(sections.section[1], text, out);
+        } else {
+            AppendTextPicture(sections.section[0], text, out);
+        }
+        return out;
+    }
+    const bool date = kind == PictureKind::Date;
+    const Operand op = ReadOperand(value, locale, date);
+    if (op.kind == Operand::Kind::Empty) {
+        if (sections.count >= 4) AppendEmptySection(sections.section[3], locale, out);
+        return out;
+    }
+    if (op.kind == Operand::Kind::Unchanged) return value.text;
+    if (!std::isfinite(op.number)) return std::nullopt;
+    if (!date) {
+        AppendNumberPicture(sections, op.number, op.significantDigits, locale, out);
+        return out;
+    }
+    CalendarMoment moment;
+    if (!MomentFromSerial(op.number, moment)) return std::nullopt;
+    if (sections.section[0].empty()) {
+        AppendGeneralDate(moment, locale, out);
+    } else {
+        AppendDatePicture(sections.section[0], moment, locale, out);
+    }
+    return out;
 }
 
 }  // namespace
 
 std::optional<std::string> FormatValue(const Value& value, std::string_view expression,
                                        const LocaleInfo& locale) {
-    const std::optional<double> number = NumberOf(value, locale);
-    if (!number) return value.kind == Value::Kind::Text ? value.text : std::string();
-    const double d = *number;
-    if (!std::isfinite(d)) return std::nullopt;
-    if (expression == "General Number") return NumberToText(d, locale);
-    if (expression == "Fixed") return Fixed(d, 2, locale);
-    if (expression == "Percent") return Fixed(d * 100, 2, locale) + "%";
-    if (expression == "Yes/No") return std::string(d != 0 ? "Yes" : "No");
-    if (expression == "True/False") return std::string(d != 0 ? "True" : "False");
-    if (expression == "On/Off") return std::string(d != 0 ? "On" : "Off");
-    return std::nullopt;
+    if (expression.empty()) return GeneralText(value, locale);
+    const NamedFormatKind named = FindNamedFormat(expression);
+    if (named != NamedFormatKind::None) return FormatNamed(value, named, locale);
+    return FormatPicture(value, expression, locale);
 }
 
 std::optional<std::string> FormatField(const Value& value, std::string_view expression,
                                        const std::array<NamedFormat, 7>& namedFormats,
                                        const LocaleInfo& locale) {
     for (size_t k = 1; k < namedFormats.size(); ++k) {
-        if (!namedFormats[k].DisplayName.empty() && expression == namedFormats[k].DisplayName) {
-            return FormatValue(value, namedFormats[k].StoredName, locale);
+        const NamedFormat& row = namedFormats[k];
+        if (!row.DisplayName.empty() && expression == row.DisplayName) {
+            const std::string_view stored =
+                row.StoredName.empty() ? kNamedFormatStoredNames[k] : row.StoredName;
+            return FormatValue(value, stored, locale);
         }
     }
     return FormatValue(value, expression, locale);
@@ -58,28 +136,18 @@ std::optional<std::string> FormatField(const Value& value, std::string_view expr
 
 std::string FormatDateTime(const DateTimeParts& moment, std::string_view expression,
                            const LocaleInfo& locale) {
-    (void)expression;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%d/%d/%04d %d:%02d:%02d", moment.Month, moment.Day,
-                  moment.Year, moment.Hour, moment.Minute, moment.Second);
-    (void)locale;
-    return buffer;
+    const Value value = Value::FromDate(DateSerial(moment));
+    if (!expression.empty()) {
+        if (std::optional<std::string> text = FormatValue(value, expression, locale)) {
+            return *text;
+        }
+    }
+    return GeneralText(value, locale);
 }
 
 double DateSerial(const DateTimeParts& moment) {
-    // Days from the civil date, 1899-12-30 being day 0.
-    auto daysFromCivil = [](int y, int m, int d) {
-        y -= m <= 2;
-        const int era = (y >= 0 ? y : y - 399) / 400;
-        const int yoe = y - era * 400;
-        const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-        const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-        return era * 146097 + doe - 719468;
-    };
-    const int days =
-        daysFromCivil(moment.Year, moment.Month, moment.Day) - daysFromCivil(1899, 12, 30);
-    const double time = (moment.Hour * 3600 + moment.Minute * 60 + moment.Second) / 86400.0;
-    return days < 0 ? days - time : days + time;
+    return SerialFromParts(moment.Year, moment.Month, moment.Day, moment.Hour, moment.Minute,
+                           moment.Second);
 }
 
 }  // namespace quorvane
