@@ -21,7 +21,7 @@ struct Operand {
 };
 
 // Empty values and the empty text count as the empty value; other text is a number when it
-// reads as one, for date formats also a date or time; anything else stays as it is.
+// reads as one, for date formats a date or time first; anything else stays as it is.
 Operand ReadOperand(const Value& value, const LocaleInfo& locale, bool dateFormat) {
     Operand op;
     switch (value.kind) {
@@ -30,8 +30,10 @@ Operand ReadOperand(const Value& value, const LocaleInfo& locale, bool dateForma
         case Value::Kind::Text:
             if (value.text.empty()) return op;
             op.kind = Operand::Kind::Number;
-            if (ParseLocaleNumber(value.text, locale, op.number)) return op;
+            // A short date such as 07.12.2026 would also pass as a number with "."
+            // grouping: for date formats the date reading goes first.
             if (dateFormat && ParseDateText(value.text, locale, op.number)) return op;
+            if (ParseLocaleNumber(value.text, locale, op.number)) return op;
             op.kind = Operand::Kind::Unchanged;
             return op;
         case Value::Kind::Single:
