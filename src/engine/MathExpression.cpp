@@ -71,6 +71,13 @@ bool LiteralValue(std::string_view text, double& out) {
     const size_t second = text.find('.', text.find('.') + 1);
     if (second != text.npos) text = text.substr(0, second);
     out = 0;
+    if (text.size() <= 15 && text.find('.') == text.npos) {
+        // The common short integer, exact in a double without the general conversion.
+        int64_t v = 0;
+        for (char c : text) v = v * 10 + (c - '0');
+        out = static_cast<double>(v);
+        return true;
+    }
     if (text.find_first_of("0123456789") == text.npos) return true;  // "." alone
     return DecimalTextToDouble(text, out);
 }
