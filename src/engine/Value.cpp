@@ -134,7 +134,12 @@ bool ParseLocaleNumber(std::string_view text, const LocaleInfo& locale, double& 
             normal += '.';
             point = true;
         } else if (c == locale.ThousandsSeparator && !point && digits) {
-            continue;
+            // A separator must be followed by a whole group of digits: read loosely, the
+            // other locale's "12.5" would silently become 125.
+            size_t group = 0;
+            while (i + 1 + group < s.size() && s[i + 1 + group] >= '0' && s[i + 1 + group] <= '9')
+                ++group;
+            if (static_cast<int>(group) != locale.GroupSize) return false;
         } else {
             break;
         }
