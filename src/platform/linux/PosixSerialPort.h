@@ -56,6 +56,9 @@ class PosixSerialPort : public SerialPort {
     const std::string& DevicePath() const { return devicePath_; }
     // True when the open device is a pseudo-terminal.
     bool IsVirtualPort() const { return virtual_; }
+    // The open descriptor (-1 when closed), for waiting on it in an event loop. Reading it
+    // directly bypasses the receive buffer.
+    int Descriptor() const { return fd_; }
 
   private:
     SerialError OpenDevice();
