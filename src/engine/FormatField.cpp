@@ -128,8 +128,9 @@ std::optional<std::string> FormatField(const Value& value, std::string_view expr
     for (size_t k = 1; k < namedFormats.size(); ++k) {
         const NamedFormat& row = namedFormats[k];
         if (!row.DisplayName.empty() && expression == row.DisplayName) {
-            const std::string_view stored =
-                row.StoredName.empty() ? kNamedFormatStoredNames[k] : row.StoredName;
+            const std::string_view stored = row.StoredName.empty()
+                                                ? std::string_view(kNamedFormatStoredNames[k])
+                                                : std::string_view(row.StoredName);
             return FormatValue(value, stored, locale);
         }
     }
