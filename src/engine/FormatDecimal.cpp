@@ -11,10 +11,18 @@ FormatDecimal FormatDecimal::FromDouble(double value, int significantDigits) {
     if (significantDigits < 1) significantDigits = 1;
     if (significantDigits > 17) significantDigits = 17;
     d.negative = value < 0;
-    // Scientific notation with the requested precision: "d.ddddde+XX", correctly rounded.
+    // Scientific notation "d.ddddde+XX". The shortest form that reads back is cheap, and when
+    // it has no more digits than asked for it is also the correctly rounded one (the binary
+    // value is closer to it than half a unit of the last digit asked for).
     char buffer[48];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::scientific, significantDigits - 1);
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                std::chars_format::scientific);
+    int shortest = 0;
+    for (const char* p = buffer; p < result.ptr && *p != 'e'; ++p) shortest += *p != '.';
+    if (shortest > significantDigits) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                               std::chars_format::scientific, significantDigits - 1);
+    }
     const char* p = buffer;
     const char* end = result.ptr;
     while (p < end && *p != 'e') {
