@@ -125,12 +125,14 @@ Value MathEvaluator::Run::Primary() {
         case MathTokenKind::HexPrefix: {
             NextToken();
             const Value x = Evaluate(11);
-            // "&h" + x + "&" with the join rules of "+": only text (or empty) joins.
+            // The text "&h" + x read as a 32-bit hexadecimal number; the join follows the
+            // rules of "+", so a number operand fails.
             Value joined = Value::FromText("&h");
             double d;
-            if (!ApplyMathBinary(MathBinary::Add, joined, x, locale_)) return Fail();
-            joined.text += '&';
-            if (!ReadLeadingNumber(joined.text, d)) return Fail();
+            if (!ApplyMathBinary(MathBinary::Add, joined, x, locale_) ||
+                !ReadHexNumber32(std::string_view(joined.text).substr(2), d)) {
+                return Fail();
+            }
             return Value::Number(d);
         }
         case MathTokenKind::Not: {

@@ -254,13 +254,20 @@ int DigitValue(char c) {
     return 99;
 }
 
-bool ReadRadix(BlankSkipper& in, int base, double& out) {
-    uint64_t v = 0;
+// Reads digits of base up to the first other character; false beyond 32 bits.
+bool ReadDigits(BlankSkipper& in, int base, uint64_t& v) {
+    v = 0;
     while (!in.AtEnd() && DigitValue(in.Peek()) < base) {
         v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(DigitValue(in.Peek()));
-        if (v > 0xFFFFFFFFull) return false;  // more than 32 bits
+        if (v > 0xFFFFFFFFull) return false;
         in.Skip();
     }
+    return true;
+}
+
+bool ReadRadix(BlankSkipper& in, int base, double& out) {
+    uint64_t v;
+    if (!ReadDigits(in, base, v)) return false;
     const bool longSuffix = !in.AtEnd() && in.Peek() == '&';
     if (v <= 0xFFFF && !longSuffix) {
         out = static_cast<int16_t>(static_cast<uint16_t>(v));
@@ -271,6 +278,14 @@ bool ReadRadix(BlankSkipper& in, int base, double& out) {
 }
 
 }  // namespace
+
+bool ReadHexNumber32(std::string_view text, double& out) {
+    BlankSkipper in(text);
+    uint64_t v;
+    if (!ReadDigits(in, 16, v)) return false;
+    out = static_cast<int32_t>(static_cast<uint32_t>(v));
+    return true;
+}
 
 bool ReadLeadingNumber(std::string_view text, double& out) {
     BlankSkipper in(text);

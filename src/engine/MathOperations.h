@@ -59,4 +59,8 @@ bool MathRoundToInt32(double number, int32_t& out);
 // overflow.
 bool ReadLeadingNumber(std::string_view text, double& out);
 
+// The hexadecimal digits at the start of a text (blanks skipped as above) as a 32-bit two's
+// complement number; no digits give 0. False beyond 32 bits.
+bool ReadHexNumber32(std::string_view text, double& out);
+
 }  // namespace quorvane
