@@ -138,9 +138,9 @@ void AppendLocalePattern(std::string_view p, const CalendarMoment& m, const Loca
 }
 
 void AppendGeneralDate(const CalendarMoment& m, const LocaleInfo& locale, std::string& out) {
-    const bool date = m.HasDate() || !m.HasTime();
+    const bool date = m.HasDate();
     if (date) AppendLocalePattern(locale.ShortDatePattern, m, locale, out);
-    if (m.HasTime()) {
+    if (m.HasTime() || !date) {
         if (date) out += ' ';
         AppendLocalePattern(locale.LongTimePattern, m, locale, out);
     }

@@ -20,7 +20,7 @@ void AppendLocalePattern(std::string_view pattern, const CalendarMoment& moment,
                          const LocaleInfo& locale, std::string& out);
 
 // The general date form: the short date unless the serial has no day part, then the long time
-// unless it is midnight.
+// unless it is midnight of a day (serial 0 is the time 12:00:00 AM).
 void AppendGeneralDate(const CalendarMoment& moment, const LocaleInfo& locale, std::string& out);
 
 // True when a picture holds a date or time placeholder outside quotes and escapes.

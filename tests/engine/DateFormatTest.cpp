@@ -42,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(DateCase{kMorning, "General Date", &kUs, "12/7/2026 9:30:15 AM"},
                     DateCase{At(2026, 12, 7), "General Date", &kUs, "12/7/2026"},
                     DateCase{Value::FromDate(0.5), "General Date", &kUs, "12:00:00 PM"},
+                    DateCase{Value::FromDate(0), "General Date", &kUs, "12:00:00 AM"},
                     DateCase{kMorning, "Long Date", &kUs, "Monday, December 7, 2026"},
                     DateCase{kMorning, "Medium Date", &kUs, "07-Dec-26"},
                     DateCase{kMorning, "Short Date", &kUs, "12/7/2026"},
