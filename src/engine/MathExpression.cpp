@@ -1,6 +1,7 @@
 #include "engine/MathExpression.h"
 
 #include "engine/MathFunctions.h"
+#include "engine/MathNumberReader.h"
 #include "engine/MathOperations.h"
 #include "engine/MathTokenizer.h"
 

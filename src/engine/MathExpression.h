@@ -13,7 +13,7 @@
 namespace quorvane {
 
 class MathEvaluator {
-public:
+  public:
     explicit MathEvaluator(const LocaleInfo& locale);
 
     // Evaluates expression over the pending field values. The result is always stored in
@@ -21,7 +21,7 @@ public:
     bool EvaluateFieldMath(std::string_view expression, const FieldDataArray& fields,
                            Value& result);
 
-private:
+  private:
     class Run;  // the evaluation state of one call (tokenizer, current token, error flag)
     const LocaleInfo& locale_;
     // rnd keeps its sequence across calls for the life of the evaluator.

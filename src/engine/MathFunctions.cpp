@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/MathNumberReader.h"
 #include "engine/MathOperations.h"
 
 namespace quorvane {
