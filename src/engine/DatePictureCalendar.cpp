@@ -70,7 +70,8 @@ double SerialFromParts(int year, int month, int day, int hour, int minute, int s
 }
 
 bool MomentFromSerial(double serial, CalendarMoment& out) {
-    if (!std::isfinite(serial) || serial < kMinDateSerial - 0.999994 || serial > kMaxDateSerial) {
+    // The bounds keep the day count small; the year check below settles the edges.
+    if (!std::isfinite(serial) || serial <= kMinDateSerial - 1 || serial >= kMaxDateSerial + 1) {
         return false;
     }
     long day = static_cast<long>(std::trunc(serial));

@@ -16,9 +16,9 @@ struct CalendarMoment {
     bool HasTime() const { return SecondsOfDay != 0; }
 };
 
-// The earliest and latest serials that name a calendar day (years 100 to 9999).
+// The serials of the first and the last calendar day (0100-01-01 and 9999-12-31).
 constexpr double kMinDateSerial = -657434.0;
-constexpr double kMaxDateSerial = 2958465.999994213;
+constexpr double kMaxDateSerial = 2958465.0;
 
 // False when serial is not finite or outside the years 100..9999. Times round to the second.
 bool MomentFromSerial(double serial, CalendarMoment& out);

@@ -1,5 +1,6 @@
 #include "engine/FormatDecimal.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 
@@ -12,14 +13,15 @@ FormatDecimal FormatDecimal::FromDouble(double value, int significantDigits) {
     if (significantDigits > 17) significantDigits = 17;
     d.negative = value < 0;
     // Scientific notation "d.ddddde+XX". The shortest form that reads back is cheap, and when
-    // it has no more digits than asked for it is also the correctly rounded one (the binary
-    // value is closer to it than half a unit of the last digit asked for).
+    // it has no more digits than asked for it is also the correctly rounded one (a normal
+    // binary value is closer to it than half a unit of the last digit asked for).
     char buffer[48];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                 std::chars_format::scientific);
     int shortest = 0;
     for (const char* p = buffer; p < result.ptr && *p != 'e'; ++p) shortest += *p != '.';
-    if (shortest > significantDigits) {
+    // Subnormal numbers are too coarse for that: there the rounded form is needed.
+    if (shortest > significantDigits || std::fabs(value) < DBL_MIN) {
         result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                std::chars_format::scientific, significantDigits - 1);
     }
