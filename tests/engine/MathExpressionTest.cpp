@@ -146,6 +146,8 @@ TEST(MathExpressionTest, SyntaxErrorsKeepThePartialResult) {
     CheckCases(
         {
             {"1 2", {}, "1", false},
+            {"\t1\r\n+\n2", {}, "3", true},
+            {"_x&1(4)", {}, "4", false},
             {"1 + (2", {}, "3", false},
             {"", {}, "", false},
             {"(", {}, "", false},
