@@ -28,6 +28,11 @@ class Reader {
         }
         return digits > 0 && !(pos_ < s_.size() && s_[pos_] >= '0' && s_[pos_] <= '9');
     }
+    size_t LeadingDigits() const {
+        size_t n = 0;
+        while (pos_ + n < s_.size() && s_[pos_ + n] >= '0' && s_[pos_ + n] <= '9') ++n;
+        return n;
+    }
     bool Literal(std::string_view word) {
         if (word.empty() || s_.size() - pos_ < word.size()) return false;
         for (size_t i = 0; i < word.size(); ++i) {
@@ -71,6 +76,12 @@ void FieldOrder(std::string_view pattern, char order[3]) {
 bool ReadDate(Reader& r, const LocaleInfo& locale, int& year, int& month, int& day) {
     char order[3];
     FieldOrder(locale.ShortDatePattern, order);
+    if (r.LeadingDigits() == 4) {
+        // A four-digit year first is the international form 2026-12-07 in every locale.
+        order[0] = 'y';
+        order[1] = 'M';
+        order[2] = 'd';
+    }
     int values[3];
     int yearDigits = 0;
     for (int i = 0; i < 3; ++i) {

@@ -133,6 +133,11 @@ TEST(DateText, ReadsTheShortFormsOnly) {
     ASSERT_TRUE(ParseDateText("31.12.2026", de, serial));
     EXPECT_EQ(serial, DayNumberFromCivil(2026, 12, 31));
     EXPECT_FALSE(ParseDateText("12/31/2026", de, serial));
+    ASSERT_TRUE(ParseDateText("2026-12-31 08:00", de, serial));
+    EXPECT_EQ(serial, DayNumberFromCivil(2026, 12, 31) + 1.0 / 3.0);
+    ASSERT_TRUE(ParseDateText("2026/12/31", us, serial));
+    EXPECT_EQ(serial, DayNumberFromCivil(2026, 12, 31));
+    EXPECT_FALSE(ParseDateText("2026-31-12", us, serial));
 }
 
 }  // namespace
