@@ -36,8 +36,8 @@ PictureSections SplitSections(std::string_view s) {
             pos = close == std::string_view::npos ? s.size() - 1 : close;
             continue;
         }
-        if (pos < s.size() && s[pos] == '\\') {
-            ++pos;
+        if (pos + 1 < s.size() && s[pos] == '\\') {
+            ++pos;  // the escaped character, which may be a ";"
             continue;
         }
         if (pos >= s.size() || s[pos] == ';') {

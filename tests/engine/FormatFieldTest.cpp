@@ -170,6 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "12.5 mm"},  // letters in a numeric picture are literal
                     Case{N(3), "\\#0", &kUs, "#3"}, Case{N(3), "\"0;0\"0", &kUs, "0;03"},
                     Case{N(3), "0 EUR", &kUs, "3 EUR"}, Case{N(3), "0\\", &kUs, "3"},
+                    Case{N(3), "\\", &kUs, ""}, Case{N(-3), "0\\;", &kUs, "-3;"},
                     Case{N(3), "0 \"open", &kUs, "3 open"}));
 
 INSTANTIATE_TEST_SUITE_P(
