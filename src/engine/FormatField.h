@@ -21,7 +21,11 @@ std::optional<std::string> FormatField(const Value& value, std::string_view expr
                                        const std::array<NamedFormat, 7>& namedFormats,
                                        const LocaleInfo& locale);
 
-// Formats value with an expression that is already a stored name or a picture.
+// Formats value with an expression that is already a stored name or a picture. Text that is
+// neither a number nor (for date formats) a date comes back unchanged; the empty value and the
+// empty text give the picture's fourth section, otherwise the empty text (a failed
+// computation is not shown as a zero reading). nullopt for a number that is not finite or a
+// date serial outside the years 100..9999.
 std::optional<std::string> FormatValue(const Value& value, std::string_view expression,
                                        const LocaleInfo& locale);
 
