@@ -105,6 +105,45 @@ std::string FieldProcessor::FilterInputByte(uint8_t b, int n) const {
     return text;
 }
 
+void FieldProcessor::AppendFilteredRun(std::string& field, const uint8_t* bytes, size_t count,
+                                       const uint16_t* inputMap, int n) const {
+    const FilterKind kind = filterKind_[static_cast<size_t>(n)];
+    if (kind == FilterKind::Ignore || count == 0) return;
+    // Written through a plain pointer: appending char by char would make the compiler reload
+    // the string's size and the engine's state after every byte (char stores alias them).
+    const size_t old = field.size();
+    field.resize(old + (kind == FilterKind::Binary ? 2 * count : count));
+    char* const begin = field.data() + old;
+    char* out = begin;
+    const bool* keep = kind == FilterKind::Numeric ? numeric_.data() : nullptr;
+    switch (kind) {
+        case FilterKind::Keep:
+            for (size_t i = 0; i < count; ++i) {
+                const uint8_t t = static_cast<uint8_t>(inputMap[bytes[i]]);
+                *out = static_cast<char>(t);
+                out += dropped_[t] ? 0 : 1;
+            }
+            break;
+        case FilterKind::Numeric:
+            for (size_t i = 0; i < count; ++i) {
+                const uint8_t t = static_cast<uint8_t>(inputMap[bytes[i]]);
+                *out = static_cast<char>(t);
+                out += keep[t] ? 1 : 0;
+            }
+            break;
+        case FilterKind::Binary:
+            for (size_t i = 0; i < count; ++i) {
+                const uint8_t t = static_cast<uint8_t>(inputMap[bytes[i]]);
+                *out++ = kHexDigits[t >> 4];
+                *out++ = kHexDigits[t & 15];
+            }
+            break;
+        case FilterKind::Ignore:
+            break;
+    }
+    field.resize(old + static_cast<size_t>(out - begin));
+}
+
 void FieldProcessor::Translate(std::string& text) {
     switch (tableKind_) {
         case TableKind::Identity:

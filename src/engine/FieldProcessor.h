@@ -53,6 +53,11 @@ class FieldProcessor {
         }
     }
 
+    // Appends the filtered text of a run of bytes, each first mapped through inputMap (a
+    // byte code below 256 for every byte of the run): the byte loop's fast path.
+    void AppendFilteredRun(std::string& field, const uint8_t* bytes, size_t count,
+                           const uint16_t* inputMap, int n) const;
+
     // True when b is in the numeric character set "1234567890-" + DecimalSeparator.
     bool IsNumeric(uint8_t b) const { return numeric_[b]; }
 

@@ -110,6 +110,20 @@ void RecordEngine::Activate() {
         ends_[static_cast<size_t>(b)] = endCharSet_.find(c) != std::string::npos;
     }
 
+    runModes_ = parseMode_ == 0 || parseMode_ == 1 || parseMode_ == 2 || parseMode_ == 4;
+    for (int b = 0; b < 256; ++b) {
+        const uint16_t t = inputMap_[static_cast<size_t>(b)];
+        bool plain = t < 256;
+        if (plain && parseMode_ != 1) {
+            const bool delimiter = static_cast<int>(t) == delimiter_;
+            if (parseMode_ == 4)
+                plain = !delimiter;
+            else
+                plain = !(delimiter && fieldCount_ > 1) && !ends_[t];
+        }
+        runByte_[static_cast<size_t>(b)] = plain;
+    }
+
     state_ = RecordState{};
     stopLoop_ = false;
     for (int n = 1; n < kFieldSlots; ++n) {
@@ -147,8 +161,27 @@ void RecordEngine::RunByteLoop(ByteSource& source) {
 size_t RecordEngine::RunBytes(const uint8_t* bytes, size_t count) {
     stopLoop_ = false;
     size_t i = 0;
-    while (i < count && !stopLoop_) HandleByte(bytes[i++]);
+    while (i < count && !stopLoop_) {
+        if (runModes_ && state_.InRecord) {
+            const size_t stored = StoreRun(bytes + i, count - i);
+            i += stored;
+            if (i == count) break;
+        }
+        HandleByte(bytes[i++]);
+    }
     return i;
+}
+
+size_t RecordEngine::StoreRun(const uint8_t* bytes, size_t count) {
+    size_t n = 0;
+    while (n < count && runByte_[bytes[n]]) ++n;
+    if (n == 0) return 0;
+    const int field = parseMode_ == 1 ? 1 : state_.CurrentField;
+    processor_.AppendFilteredRun(fields_[static_cast<size_t>(field)], bytes, n, inputMap_.data(),
+                                 field);
+    if (parseMode_ == 1 || parseMode_ == 4) state_.IdleTicks = 0;
+    state_.LastByteWasSpace = inputMap_[bytes[n - 1]] == kSpace;
+    return n;
 }
 
 void RecordEngine::IdleCheck() {

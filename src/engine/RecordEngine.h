@@ -98,6 +98,8 @@ class RecordEngine {
         if (++state_.CurrentField > kOverflowField) state_.CurrentField = kOverflowField;
     }
     void StoreAndEndTest(uint8_t b);
+    // Stores the bytes from bytes[i] on that need no decision; returns how many.
+    size_t StoreRun(const uint8_t* bytes, size_t count);
     void Suspend();
     void ResetAfterCancelledLog();
 
@@ -117,6 +119,10 @@ class RecordEngine {
     std::array<uint16_t, 256> inputMap_{};  // translated byte, kIgnoreByte or kVoidByte
     std::array<bool, 256> starts_{};
     std::array<bool, 256> ends_{};
+    // Bytes (as read) that inside a record of parse mode 0, 1, 2 or 4 are only stored: not
+    // ignored, not voiding, not a delimiter or end character after translation.
+    std::array<bool, 256> runByte_{};
+    bool runModes_ = false;  // parse mode 0, 1, 2 or 4: the byte loop stores runs at once
 };
 
 }  // namespace quorvane

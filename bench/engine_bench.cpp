@@ -1,0 +1,123 @@
+// Throughput of the record engine: whole records to an in-memory log, and the byte loop.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "config/SetupGlobals.h"
+#include "engine/RecordEngine.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDdeClient.h"
+#include "fakes/FakeKeystrokeTarget.h"
+#include "fakes/FakeMessages.h"
+
+using namespace quorvane;
+
+namespace {
+
+// Keeps only what the engine reads back (the record number).
+class NullView : public EngineView {
+public:
+    void SetFieldText(int, const std::string&) override {}
+    std::string RecordNumberText() const override { return number; }
+    void SetRecordNumberText(const std::string& text) override { number = text; }
+    void OnSuspendedChanged(bool) override {}
+    std::string number;
+};
+
+// Counts the logged bytes instead of keeping them.
+class CountingLogSink : public LogSink {
+public:
+    LogStatus Open(const std::string&) override { return LogStatus::Ok(); }
+    LogStatus Write(std::string_view bytes, size_t& written) override {
+        written = bytes.size();
+        total += bytes.size();
+        return LogStatus::Ok();
+    }
+    LogStatus Close() override { return LogStatus::Ok(); }
+    size_t total = 0;
+};
+
+struct Bench {
+    explicit Bench(void (*configure)(SetupGlobals&)) {
+        ResetToDefaults(g, "/tmp");
+        g.Mode = kModeLog;
+        configure(g);
+        engine.Activate();
+    }
+    size_t Run(const std::string& bytes) {
+        return engine.RunBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    SetupGlobals g;
+    RuntimeFlags flags;
+    LocaleInfo locale = LocaleInfo::EnUs();
+    FakeMessages messages;
+    FakeClock clock;
+    NullView view;
+    FakeKeystrokeTarget keys;
+    FakeDdeClient dde;
+    CountingLogSink log;
+    RecordEngine engine{g, flags, locale, {messages, clock, view, keys, dde, log}};
+};
+
+std::string Repeat(const std::string& record, size_t times) {
+    std::string out;
+    out.reserve(record.size() * times);
+    for (size_t i = 0; i < times; ++i) out += record;
+    return out;
+}
+
+void RecordsBenchmark(benchmark::State& state, void (*configure)(SetupGlobals&),
+                      const std::string& record) {
+    Bench b(configure);
+    constexpr size_t kRecords = 10000;
+    const std::string input = Repeat(record, kRecords);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(b.Run(input));
+        b.view.number.clear();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
+    state.counters["records"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * kRecords), benchmark::Counter::kIsRate);
+}
+
+// (a) single field ended by CR, 20 bytes a record, default tables.
+void BM_SingleFieldCrRecords(benchmark::State& state) {
+    RecordsBenchmark(state, [](SetupGlobals&) {}, "  +0012.345 g ST01\r\n");
+}
+BENCHMARK(BM_SingleFieldCrRecords);
+
+// (b) five comma-delimited fields, math on field 1, "Fixed" on two fields.
+void BM_DelimitedMathFormatRecords(benchmark::State& state) {
+    RecordsBenchmark(
+        state,
+        [](SetupGlobals& g) {
+            g.RecordStructure = 1;
+            g.NumberOfFields = 5;
+            g.DelimiterChar = ",";
+            g.InputTranslation['\n'] = "Ignore";
+            g.FieldMath[1] = "field(1) * 2 + 1";
+            g.FieldFormat[2] = "Fixed";
+            g.FieldFormat[3] = "Fixed";
+            for (int n = 1; n <= 5; ++n) g.FieldPostamble[n] = "\t";
+        },
+        "12.5,3.25,700,AB,9\r\n");
+}
+BENCHMARK(BM_DelimitedMathFormatRecords);
+
+// (c) the byte loop alone: 1 MiB of one record that never ends (reset between rounds).
+void BM_ByteLoop(benchmark::State& state) {
+    Bench b([](SetupGlobals&) {});
+    std::string input(1 << 20, '\0');
+    for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<char>('0' + i % 10);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(b.Run(input));
+        b.engine.Reset();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
+}
+BENCHMARK(BM_ByteLoop);
+
+}  // namespace
+
+BENCHMARK_MAIN();
