@@ -1,0 +1,48 @@
+// Key injection into whatever window has the keyboard focus. Keys are named by Windows
+// virtual-key codes (16 Shift, 17 Ctrl, 18 Alt, 20 Caps Lock, 112 F1 ...); characters are
+// code-page bytes, turned into Unicode by the implementation. Events may be buffered until
+// Flush.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvane {
+
+// What the keystroke parser needs to know about the current keyboard layout.
+class KeyLayout {
+  public:
+    virtual ~KeyLayout() = default;
+    // True when the layout's key for byte types it only with Shift held. A character that the
+    // layout lacks needs no Shift (it is typed through a key bound for the moment).
+    virtual bool CharacterNeedsShift(unsigned char byte) = 0;
+};
+
+enum class LockKey { CapsLock, NumLock, ScrollLock };
+
+// The keys that SaveKeyboardState found held and released, in the implementation's own key
+// numbering; RestoreKeyboardState presses them again.
+struct KeyboardSnapshot {
+    std::vector<uint32_t> heldKeys;
+};
+
+class KeyInjector : public KeyLayout {
+  public:
+    // Presses or releases the key of a virtual-key code; codes without a key do nothing.
+    virtual void KeyDown(int virtualKey) = 0;
+    virtual void KeyUp(int virtualKey) = 0;
+    // Presses and releases the layout's key for byte with the modifiers as they are now held
+    // (the caller holds Shift when CharacterNeedsShift says so). A character without a key
+    // on the layout is typed through a spare key bound to it for the moment.
+    virtual void TypeCharacter(unsigned char byte) = 0;
+    // Notes the keys held now (modifiers and lock keys) and releases them.
+    virtual KeyboardSnapshot SaveKeyboardState() = 0;
+    virtual void RestoreKeyboardState(const KeyboardSnapshot& snapshot) = 0;
+    virtual bool IsLockOn(LockKey lock) = 0;
+    // Switches a lock by a press and release of its key.
+    virtual void ToggleLock(LockKey lock) = 0;
+    // Sends every buffered event and waits until the display has processed them.
+    virtual void Flush() = 0;
+};
+
+}  // namespace quorvane
