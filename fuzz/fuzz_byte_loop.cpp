@@ -2,6 +2,7 @@
 // taken from the first input bytes, across ticks with idle checks, suspensions and resets.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "../tests/fakes/FakeClock.h"
@@ -54,6 +55,88 @@ const char* const kFormats[] = {"",       "Fixed",        "Percent",   "000.0",
                                 "Yes/No", "#,##0.00;(#)", "Scientific"};
 const char* const kFilters[] = {"C", "I", "N", "H", "O", "B", "X"};
 
+struct Scenario {
+    int specialBeep = 0;
+    bool german = false;
+    std::deque<MessageAnswer> answers;
+    TargetSearch search;
+    bool launchFails = false;
+    bool ownWindow = false;
+    DdeConversationId connectResult = 0;
+    int openFailures = 0, writeFailures = 0, closeFailures = 0;
+    size_t acceptBeforeFailure = 0;
+    size_t chunk = 1;
+};
+
+// Plays the bytes through a fresh engine, tick by tick; returns everything it delivered.
+std::string Play(const SetupGlobals& config, const Scenario& s, const uint8_t* rest,
+                 size_t restSize, bool burst) {
+    SetupGlobals g = config;
+    RuntimeFlags flags;
+    flags.SpecialBeep = s.specialBeep;
+    const LocaleInfo locale = s.german ? LocaleInfo::DeDe() : LocaleInfo::EnUs();
+    g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
+    FakeMessages messages;
+    messages.answers = s.answers;
+    FakeClock clock;
+    FakeEngineView view;
+    FakeKeystrokeTarget keys;
+    keys.search = s.search;
+    keys.launch = {s.launchFails, 300};
+    keys.ownWindowForeground = s.ownWindow;
+    FakeDdeClient dde;
+    dde.connectResult = s.connectResult;
+    FakeLogSink log;
+    log.openFailures = s.openFailures;
+    log.writeFailures = s.writeFailures;
+    log.acceptBeforeFailure = s.acceptBeforeFailure;
+    log.closeFailures = s.closeFailures;
+
+    RecordEngine engine(g, flags, locale, {messages, clock, view, keys, dde, log});
+    engine.Activate();
+    std::string out;
+    ChunkSource source;
+    size_t offered = 0;
+    for (int tick = 0; offered < restSize || tick < 12; ++tick) {
+        const size_t size = std::min(s.chunk, restSize - offered);
+        if (burst) {
+            if (!flags.Suspended) {
+                engine.AdvanceIdleTicks();
+                offered += engine.RunBytes(rest + offered, size);
+                engine.IdleCheck();
+            }
+        } else {
+            source.data = rest + offered;
+            source.size = size;
+            source.pos = 0;
+            engine.PollInput(source);
+            offered += source.pos;
+        }
+        // Now and then the user acts between ticks.
+        const uint8_t control = offered < restSize ? rest[offered] : 0;
+        if (control == 0xF0) flags.Suspended = !flags.Suspended;
+        if (control == 0xF1) engine.Reset();
+        if (control == 0xF2) flags.ResumeOneRecord = true;
+        if (flags.Suspended && tick % 7 == 6) flags.Suspended = false;
+        // The flush of each tick, and outputs gathered so that nothing grows across ticks.
+        out += g.OutputQueue + "#" + log.contents + "#" + view.recordNumber + "#";
+        for (const auto& typed : keys.typed) out += typed + "#";
+        for (const auto& command : dde.executed) out += command + "#";
+        g.OutputQueue.clear();
+        log.contents.clear();
+        keys.typed.clear();
+        dde.executed.clear();
+        messages.shown.clear();
+        messages.beepTypes.clear();
+        if (tick > 100000) __builtin_trap();  // a tick that never consumes input
+    }
+    for (int n = 1; n < kFieldSlots; ++n) {
+        if (engine.FieldData()[n].size() > 8 * restSize + 64) __builtin_trap();
+        out += engine.FieldData()[n] + "/";
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -96,58 +179,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         g.TransferCharTableDde[b] = static_cast<char>(in.Byte());
     }
 
-    RuntimeFlags flags;
-    flags.SpecialBeep = in.Range(0, 1) * 16;
-    const LocaleInfo locale = in.Range(0, 1) ? LocaleInfo::EnUs() : LocaleInfo::DeDe();
-    g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
-    FakeMessages messages;
+    Scenario scenario;
+    scenario.specialBeep = in.Range(0, 1) * 16;
+    scenario.german = in.Range(0, 1) == 1;
     for (int k = in.Range(0, 3); k > 0; --k) {
-        messages.answers.push_back(in.Range(0, 1) ? MessageAnswer::Retry : MessageAnswer::Cancel);
+        scenario.answers.push_back(in.Range(0, 1) ? MessageAnswer::Retry : MessageAnswer::Cancel);
     }
-    FakeClock clock;
-    FakeEngineView view;
-    FakeKeystrokeTarget keys;
-    keys.search = {static_cast<WindowId>(in.Range(0, 1) * 200), in.Range(0, 1) == 1};
-    keys.launch = {in.Range(0, 1) == 1, 300};
-    keys.ownWindowForeground = in.Range(0, 3) == 0;
-    FakeDdeClient dde;
-    dde.connectResult = static_cast<DdeConversationId>(in.Range(0, 1) * 5);
-    FakeLogSink log;
-    log.openFailures = in.Range(0, 2);
-    log.writeFailures = in.Range(0, 2);
-    log.acceptBeforeFailure = static_cast<size_t>(in.Range(0, 4));
-    log.closeFailures = in.Range(0, 1);
-
-    RecordEngine engine(g, flags, locale, {messages, clock, view, keys, dde, log});
-    engine.Activate();
-    const size_t chunk = static_cast<size_t>(in.Range(1, 64));
-    const uint8_t* rest = in.Rest();
-    const size_t restSize = in.RestSize();
-    ChunkSource source;
-    size_t offered = 0;
-    for (int tick = 0; offered < restSize || tick < 12; ++tick) {
-        source.data = rest + offered;
-        source.size = std::min(chunk, restSize - offered);
-        source.pos = 0;
-        engine.PollInput(source);
-        offered += source.pos;
-        // Now and then the user acts between ticks.
-        const uint8_t control = offered < restSize ? rest[offered] : 0;
-        if (control == 0xF0) flags.Suspended = !flags.Suspended;
-        if (control == 0xF1) engine.Reset();
-        if (control == 0xF2) flags.ResumeOneRecord = true;
-        if (flags.Suspended && tick % 7 == 6) flags.Suspended = false;
-        // The flush of each tick and a log that does not keep every byte in memory.
-        g.OutputQueue.clear();
-        log.contents.clear();
-        keys.typed.clear();
-        dde.executed.clear();
-        messages.shown.clear();
-        messages.beepTypes.clear();
-        if (tick > 100000) __builtin_trap();  // a tick that never consumes input
-    }
-    for (int n = 1; n < kFieldSlots; ++n) {
-        if (engine.FieldData()[n].size() > 8 * restSize + 64) __builtin_trap();
-    }
+    scenario.search = {static_cast<WindowId>(in.Range(0, 1) * 200), in.Range(0, 1) == 1};
+    scenario.launchFails = in.Range(0, 1) == 1;
+    scenario.ownWindow = in.Range(0, 3) == 0;
+    scenario.connectResult = static_cast<DdeConversationId>(in.Range(0, 1) * 5);
+    scenario.openFailures = in.Range(0, 2);
+    scenario.writeFailures = in.Range(0, 2);
+    scenario.acceptBeforeFailure = static_cast<size_t>(in.Range(0, 4));
+    scenario.closeFailures = in.Range(0, 1);
+    scenario.chunk = static_cast<size_t>(in.Range(1, 64));
+    // The port path (one virtual read a byte) and the burst path must agree exactly.
+    const std::string byPort = Play(g, scenario, in.Rest(), in.RestSize(), false);
+    const std::string byBurst = Play(g, scenario, in.Rest(), in.RestSize(), true);
+    if (byPort != byBurst) __builtin_trap();
     return 0;
 }

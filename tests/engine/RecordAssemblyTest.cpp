@@ -396,5 +396,63 @@ TEST_F(RecordAssembly, ResetReturnsToIdleAndEmptiesFieldsAndBoxes) {
     EXPECT_EQ(calls.Count("view.SetFieldText"), 3);
 }
 
+// The byte loop stores runs of plain bytes at once; byte by byte must give the same log.
+class BurstEqualsByteByByte : public ::testing::TestWithParam<int> {};
+
+TEST_P(BurstEqualsByteByByte, SameRecords) {
+    static const int kEvents[] = {0, 1, 0, 2, 1, 1, 3};
+    static const int kStructures[] = {0, 0, 1, 1, 1, 2, 2};
+    const int mode = GetParam();
+    std::string logs[2];
+    for (int burst = 0; burst < 2; ++burst) {
+        SetupGlobals g;
+        ResetToDefaults(g, "/tmp");
+        g.Mode = kModeKeystrokes;  // drops control bytes while fields fill
+        g.TargetAppSpecified = kFalse;
+        g.EndOfRecordEvent = static_cast<int16_t>(kEvents[mode]);
+        g.RecordStructure = static_cast<int16_t>(kStructures[mode]);
+        g.EndChars = ";";
+        g.RecordGapTicks = 1;
+        g.RecordLength = 7;
+        g.NumberOfFields = 3;
+        g.DelimiterChar = " ";
+        g.InputTranslation['!'] = "Ignore";
+        g.InputTranslation['?'] = "Void Record";
+        g.InputTranslation['_'] = " ";
+        g.FieldFilter[2] = "N";
+        g.FieldFilter[3] = "B";
+        for (int n = 1; n <= 41; ++n) g.FieldLength[n] = 3;
+        for (int n = 1; n <= 3; ++n) g.FieldPostamble[n] = "|";
+        RuntimeFlags flags;
+        LocaleInfo locale = LocaleInfo::EnUs();
+        FakeMessages messages;
+        FakeClock clock;
+        FakeEngineView view;
+        FakeKeystrokeTarget keys;
+        FakeDdeClient dde;
+        FakeLogSink log;
+        RecordEngine engine(g, flags, locale, {messages, clock, view, keys, dde, log});
+        engine.Activate();
+        const std::string input =
+            "ab  c_ d!e\r\nx1.5 y;z  ?q;\x01\x02  12 34 56 78\r;a b c d e f g h;";
+        for (int round = 0; round < 3; ++round) {
+            const auto* bytes = reinterpret_cast<const uint8_t*>(input.data());
+            if (burst) {
+                engine.RunBytes(bytes, input.size());
+            } else {
+                for (size_t i = 0; i < input.size(); ++i) engine.HandleByte(bytes[i]);
+            }
+            engine.AdvanceIdleTicks();
+            engine.IdleCheck();
+        }
+        for (const auto& typed : keys.typed) logs[burst] += typed + "\n";
+        for (int n = 1; n <= kOverflowField; ++n) logs[burst] += engine.FieldData()[n] + "/";
+    }
+    EXPECT_FALSE(logs[0].empty());
+    EXPECT_EQ(logs[0], logs[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(ParseModes, BurstEqualsByteByByte, ::testing::Range(0, 7));
+
 }  // namespace
 }  // namespace quorvane
