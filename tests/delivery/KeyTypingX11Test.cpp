@@ -1,0 +1,164 @@
+// Typing into xterm running `cat > FILE` on a private Xvfb, through the real injector.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "X11TestSession.h"
+#include "delivery/KeyMacroTyper.h"
+#include "delivery/SendKeyMacro.h"
+#include "platform/linux/X11KeyInjector.h"
+
+namespace quorvane {
+namespace {
+
+using testing::X11TestSession;
+
+class SteadyClock : public Clock {
+  public:
+    uint32_t TickCount() override {
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count());
+    }
+    DateTimeParts Now() override { return {}; }
+};
+
+class SleepWaiter : public Waiter {
+  public:
+    void ProcessEvents(uint32_t maxMs) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
+    }
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool KeymapHas(Display* display, KeySym keysym) {
+    int minKeycode = 0, maxKeycode = 0, per = 0;
+    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
+    KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(minKeycode),
+                                      maxKeycode - minKeycode + 1, &per);
+    bool found = false;
+    for (int i = 0; i < (maxKeycode - minKeycode + 1) * per; ++i) found = found || map[i] == keysym;
+    XFree(map);
+    return found;
+}
+
+class KeyTypingX11Test : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!X11TestSession::OnPath("Xvfb")) return;
+        session_ = std::make_unique<X11TestSession>();
+        std::string error;
+        startError_.clear();
+        if (!session_->Start(error)) startError_ = error;
+    }
+    static void TearDownTestSuite() { session_.reset(); }
+
+    void SetUp() override {
+        if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(startError_.empty()) << startError_;
+        display_ = XOpenDisplay(session_->name().c_str());
+        ASSERT_NE(display_, nullptr);
+        ASSERT_TRUE(X11KeyInjector::Supported(display_));
+        keys_ = std::make_unique<X11KeyInjector>(display_);
+        typer_ = std::make_unique<KeyMacroTyper>(*keys_, clock_, waiter_);
+        dir_ = std::filesystem::temp_directory_path() /
+               ("quorvane-keys-" + std::to_string(getpid()) + "-" + std::to_string(++serial_));
+        std::filesystem::create_directories(dir_);
+    }
+
+    void TearDown() override {
+        typer_.reset();
+        keys_.reset();
+        if (display_) XCloseDisplay(display_);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    // Starts xterm running `cat > out` and gives it the focus.
+    void StartCatTerminal() {
+        const std::string title = "quorvane-cat-" + std::to_string(serial_);
+        const std::string ready = (dir_ / "ready").string();
+        out_ = dir_ / "out";
+        const std::string script = "touch '" + ready + "'; exec cat > '" + out_.string() + "'";
+        ASSERT_GT(
+            session_->Spawn({"xterm", "-fa", "Monospace", "-T", title, "-e", "sh", "-c", script},
+                            {"LC_ALL=C.UTF-8"}),
+            0);
+        ASSERT_TRUE(X11TestSession::WaitFor([&] { return std::filesystem::exists(ready); }, 15000));
+        Window window = 0;
+        ASSERT_TRUE(X11TestSession::WaitFor(
+            [&] { return (window = session_->FindWindow(title)) != 0; }, 15000));
+        ASSERT_TRUE(session_->Focus(window));
+    }
+
+    // The file once it holds expected's length (or after a generous timeout).
+    std::string TypedText(const std::string& expected) {
+        X11TestSession::WaitFor([&] { return ReadFile(out_).size() >= expected.size(); }, 15000);
+        return ReadFile(out_);
+    }
+
+    static inline std::unique_ptr<X11TestSession> session_;
+    static inline std::string startError_;
+    static inline int serial_ = 0;
+    Display* display_ = nullptr;
+    SteadyClock clock_;
+    SleepWaiter waiter_;
+    std::unique_ptr<X11KeyInjector> keys_;
+    std::unique_ptr<KeyMacroTyper> typer_;
+    std::filesystem::path dir_, out_;
+};
+
+TEST_F(KeyTypingX11Test, DefaultMethodTypesTextTabEnterShiftedAndMissingCharacters) {
+    StartCatTerminal();
+    // Windows-1252 bytes: E9 e-acute, 80 euro sign, DF sharp s.
+    SendKeyMacro(
+        "Quorvane 12.5 g{TAB}+(ab)AB!@#${%}{^}&*{(}{)}_{+}|:<>?{~}\"~"
+        "caf\xE9{ }\x80{ }stra\xDF"
+        "e, \x80\x80 \xE9t\xE9{ENTER}",
+        *typer_);
+    const std::string expected =
+        "Quorvane 12.5 g\tABAB!@#$%^&*()_+|:<>?~\"\n"
+        "caf\xC3\xA9 \xE2\x82\xAC stra\xC3\x9F"
+        "e, \xE2\x82\xAC\xE2\x82\xAC \xC3\xA9t\xC3\xA9\n";
+    EXPECT_EQ(TypedText(expected), expected);
+
+    // The three characters a US layout lacks took a spare keycode each; all are given back.
+    EXPECT_EQ(keys_->BoundSpareCount(), 3);
+    EXPECT_TRUE(KeymapHas(display_, XK_eacute));
+    keys_->RestoreSpareKeycodes(true);
+    EXPECT_EQ(keys_->BoundSpareCount(), 0);
+    EXPECT_FALSE(KeymapHas(display_, XK_eacute));
+    EXPECT_FALSE(KeymapHas(display_, XK_EuroSign));
+    EXPECT_FALSE(KeymapHas(display_, XK_ssharp));
+}
+
+TEST_F(KeyTypingX11Test, DirectMethodKeepsCaseWithCapsLockOnAndLeavesItOn) {
+    StartCatTerminal();
+    keys_->ToggleLock(LockKey::CapsLock);
+    keys_->Flush();
+    ASSERT_TRUE(keys_->IsLockOn(LockKey::CapsLock));
+    typer_->SetDirectKeyEvents(true);
+    SendKeyMacro("Ab c{TAB 2}+x{DELAY 10}Zz~", *typer_);
+    const std::string expected = "Ab c\t\tXZz\n";
+    EXPECT_EQ(TypedText(expected), expected);
+    EXPECT_TRUE(keys_->IsLockOn(LockKey::CapsLock));
+    keys_->ToggleLock(LockKey::CapsLock);
+    keys_->Flush();
+    EXPECT_FALSE(keys_->IsLockOn(LockKey::CapsLock));
+}
+
+}  // namespace
+}  // namespace quorvane
