@@ -1,5 +1,7 @@
 #include "engine/DatePicture.h"
 
+#include "engine/FormatScan.h"
+
 namespace quorvane {
 
 namespace {
@@ -9,15 +11,7 @@ char Lower(char c) {
 }
 
 void AppendNumber(std::string& out, int v, int minDigits) {
-    if (v < 0) v = 0;
-    char buffer[12];
-    int n = 0;
-    do {
-        buffer[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    for (int i = n; i < minDigits; ++i) out += '0';
-    while (n > 0) out += buffer[--n];
+    AppendUnsignedDigits(out, v < 0 ? 0u : static_cast<unsigned>(v), minDigits);
 }
 
 size_t RunLength(std::string_view s, size_t pos, bool ignoreCase) {
@@ -49,18 +43,8 @@ size_t ClockMarker(std::string_view s, size_t pos) {
 }
 
 bool HasClockMarker(std::string_view s) {
-    for (size_t pos = 0; pos < s.size(); ++pos) {
-        if (s[pos] == '"') {
-            const size_t close = s.find('"', pos + 1);
-            if (close == std::string_view::npos) return false;
-            pos = close;
-        } else if (s[pos] == '\\') {
-            ++pos;
-        } else if (ClockMarker(s, pos) > 0) {
-            return true;
-        }
-    }
-    return false;
+    return AnyOutsideLiterals(
+        s, [](std::string_view t, size_t pos) { return ClockMarker(t, pos) > 0; });
 }
 
 }  // namespace

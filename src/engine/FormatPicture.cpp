@@ -2,6 +2,7 @@
 
 #include "engine/DatePicture.h"
 #include "engine/FormatDecimal.h"
+#include "engine/FormatScan.h"
 #include "engine/FormatTextPicture.h"
 #include "engine/NumberPicture.h"
 #include "engine/Value.h"
@@ -11,18 +12,8 @@ namespace quorvane {
 namespace {
 
 bool HasDigitPlaceholder(std::string_view s) {
-    for (size_t pos = 0; pos < s.size(); ++pos) {
-        if (s[pos] == '"') {
-            const size_t close = s.find('"', pos + 1);
-            if (close == std::string_view::npos) return false;
-            pos = close;
-        } else if (s[pos] == '\\') {
-            ++pos;
-        } else if (s[pos] == '0' || s[pos] == '#') {
-            return true;
-        }
-    }
-    return false;
+    return AnyOutsideLiterals(
+        s, [](std::string_view t, size_t pos) { return t[pos] == '0' || t[pos] == '#'; });
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "engine/NumberPicture.h"
 
+#include "engine/FormatScan.h"
+
 namespace quorvane {
 
 namespace {
@@ -56,17 +58,6 @@ Token NextToken(std::string_view s, size_t& pos) {
 }
 
 enum Part { kInteger, kFraction, kExponent };
-
-void AppendUnsigned(std::string& out, unsigned long long v, int minDigits) {
-    char buffer[24];
-    int n = 0;
-    do {
-        buffer[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    for (int i = n; i < minDigits; ++i) out += '0';
-    while (n > 0) out += buffer[--n];
-}
 
 }  // namespace
 
@@ -174,8 +165,8 @@ void NumberPicture::Render(const FormatDecimal& prepared, int exponent, bool min
                 } else if (!exponentWritten) {
                     const long long e = exponent < 0 ? -static_cast<long long>(exponent)
                                                      : static_cast<long long>(exponent);
-                    AppendUnsigned(out, static_cast<unsigned long long>(e),
-                                   expRequired_ > 0 ? expRequired_ : 1);
+                    AppendUnsignedDigits(out, static_cast<unsigned long long>(e),
+                                         expRequired_ > 0 ? expRequired_ : 1);
                     exponentWritten = true;
                 }
                 break;
