@@ -22,6 +22,8 @@ class DdeClient {
     // the command is empty or the conversation is 0. The conversation is passed by reference
     // because a disconnect noticed meanwhile clears it.
     virtual void DdeClientExecute(DdeConversationId& conversation, const std::string& command) = 0;
+    // Ends the conversation (when it is the open one) and sets the handle to 0.
+    virtual void DdeClientDisconnect(DdeConversationId& conversation) { conversation = 0; }
 };
 
 }  // namespace quorvane

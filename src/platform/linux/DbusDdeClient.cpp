@@ -1,0 +1,155 @@
+#include "platform/linux/DbusDdeClient.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QEventLoop>
+#include <QStringList>
+#include <QTimer>
+
+#include "delivery/DdeBusNames.h"
+#include "delivery/DdeBusText.h"
+#include "platform/linux/SessionBus.h"
+
+namespace quorvane {
+
+namespace {
+
+QDBusMessage BusDaemonCall(const char* method) {
+    return QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
+}
+
+int nextConnectionNumber = 0;
+
+}  // namespace
+
+DbusDdeClient::DbusDdeClient(std::string address)
+    : address_(std::move(address)),
+      connectionName_(QStringLiteral("quorvane-dde-client-%1").arg(++nextConnectionNumber)) {}
+
+DbusDdeClient::~DbusDdeClient() {
+    watcher_.reset();
+    if (connection_) {
+        connection_.reset();
+        QDBusConnection::disconnectFromBus(connectionName_);
+    }
+}
+
+bool DbusDdeClient::EnsureConnection() {
+    if (connection_ && connection_->isConnected()) return true;
+    std::string address = address_;
+    if (address.empty()) {
+        auto found = SessionBusAddress();
+        if (!found) return false;
+        address = *found;
+    }
+    watcher_.reset();
+    connection_.reset();
+    QDBusConnection::disconnectFromBus(connectionName_);
+    connection_ = std::make_unique<QDBusConnection>(
+        QDBusConnection::connectToBus(QString::fromStdString(address), connectionName_));
+    if (!connection_->isConnected()) {
+        connection_.reset();
+        QDBusConnection::disconnectFromBus(connectionName_);
+        return false;
+    }
+    watcher_ = std::make_unique<QDBusServiceWatcher>(QString(), *connection_,
+                                                     QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged,
+                     [this](const QString& name, const QString& oldOwner, const QString& newOwner) {
+                         OnOwnerChanged(name, oldOwner, newOwner);
+                     });
+    return true;
+}
+
+QString DbusDdeClient::OwnerOf(const QString& busName) {
+    // The watch is in place before the question, so a departure after the answer is seen.
+    watcher_->setWatchedServices({busName});
+    QDBusMessage ask = BusDaemonCall("GetNameOwner");
+    ask << busName;
+    const QDBusMessage reply = connection_->call(ask, QDBus::Block, kExecuteTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    return reply.arguments().first().toString();
+}
+
+QString DbusDdeClient::FindNameIgnoringCase(const QString& busName) {
+    const QDBusMessage reply =
+        connection_->call(BusDaemonCall("ListNames"), QDBus::Block, kExecuteTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    QStringList names = reply.arguments().first().toStringList();
+    names.sort();  // the same choice every time when several match
+    for (const QString& name : names)
+        if (!name.startsWith(u':') && name.compare(busName, Qt::CaseInsensitive) == 0) return name;
+    return {};
+}
+
+DdeConversationId DbusDdeClient::DdeClientConnect(const std::string& application,
+                                                  const std::string& topic) {
+    EndConversation();
+    const std::string busName = DdeBusName(application, topic);
+    if (!IsValidWellKnownBusName(busName) || !EnsureConnection()) return 0;
+    QString name = QString::fromStdString(busName);
+    QString owner = OwnerOf(name);
+    if (owner.isEmpty()) {
+        name = FindNameIgnoringCase(name);
+        if (!name.isEmpty()) owner = OwnerOf(name);
+    }
+    if (owner.isEmpty()) {
+        watcher_->setWatchedServices({});
+        return 0;
+    }
+    peerName_ = name;
+    peer_ = owner;
+    current_ = ++lastId_;
+    return current_;
+}
+
+void DbusDdeClient::DdeClientExecute(DdeConversationId& conversation, const std::string& command) {
+    if (command.empty() || conversation == 0) return;
+    if (conversation != current_ || !connection_) {
+        conversation = 0;
+        return;
+    }
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(peer_, QString::fromUtf8(kDdeObjectPath),
+                                       QString::fromUtf8(kDdeInterface), QStringLiteral("Execute"));
+    call << QString::fromStdString(DdeTextToBus(command));
+    QDBusPendingCall pending = connection_->asyncCall(call, kExecuteTimeoutMs);
+    if (!pending.isFinished()) {
+        // A nested loop keeps the interface (and this program's own server) answering;
+        // the timer bounds the wait even if the bus never reports the time-out.
+        QEventLoop loop;
+        QDBusPendingCallWatcher watch(pending);
+        QObject::connect(&watch, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kExecuteTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    // The outcome (accepted, refused, timed out) is not reported. The other side may have
+    // gone while we waited.
+    if (conversation != current_) conversation = 0;
+}
+
+void DbusDdeClient::DdeClientDisconnect(DdeConversationId& conversation) {
+    if (conversation != 0 && conversation == current_) EndConversation();
+    conversation = 0;
+}
+
+void DbusDdeClient::EndConversation() {
+    current_ = 0;
+    peerName_.clear();
+    peer_.clear();
+    if (watcher_) watcher_->setWatchedServices({});
+}
+
+void DbusDdeClient::OnOwnerChanged(const QString& name, const QString& oldOwner,
+                                   const QString& newOwner) {
+    if (current_ == 0 || name != peerName_ || oldOwner != peer_ || newOwner == peer_) return;
+    const DdeConversationId ended = current_;
+    EndConversation();
+    if (onDisconnect_) onDisconnect_(ended);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,21 @@
+// Finding the D-Bus session bus without starting one: DBUS_SESSION_BUS_ADDRESS when it is
+// set, otherwise the standard socket $XDG_RUNTIME_DIR/bus when it exists. Without either
+// the program runs without the DDE features (DdeNoBusText says so); no bus is launched.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quorvane {
+
+// The rule over given values, for tests: envAddress and runtimeDir may be null or empty;
+// isSocket tells whether a path is a socket.
+std::optional<std::string> SessionBusAddressFrom(
+    const char* envAddress, const char* runtimeDir,
+    const std::function<bool(const std::string&)>& isSocket);
+// The address from this process's environment and file system.
+std::optional<std::string> SessionBusAddress();
+bool SessionBusAvailable();
+
+}  // namespace quorvane
