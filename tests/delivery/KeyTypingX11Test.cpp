@@ -11,9 +11,12 @@
 #include <sstream>
 
 #include "X11TestSession.h"
+#include "config/CodePage.h"
+#include "config/KeyNames.h"
 #include "delivery/KeyMacroTyper.h"
 #include "delivery/SendKeyMacro.h"
 #include "platform/linux/X11KeyInjector.h"
+#include "platform/linux/X11Keysyms.h"
 
 namespace quorvane {
 namespace {
@@ -158,6 +161,35 @@ TEST_F(KeyTypingX11Test, DirectMethodKeepsCaseWithCapsLockOnAndLeavesItOn) {
     keys_->ToggleLock(LockKey::CapsLock);
     keys_->Flush();
     EXPECT_FALSE(keys_->IsLockOn(LockKey::CapsLock));
+}
+
+TEST(X11Keysyms, EveryNamedKeyHasAKeysym) {
+    for (int code : KeyNames().DisplayOrder) {
+        if (code == 0) continue;
+        EXPECT_NE(KeysymForVirtualKey(code), 0u) << KeyName(code);
+    }
+    for (int code : {12, 19, 44, 47, 16, 17, 18}) EXPECT_NE(KeysymForVirtualKey(code), 0u) << code;
+    EXPECT_EQ(KeysymForVirtualKey(112), static_cast<X11Keysym>(XK_F1));
+    EXPECT_EQ(KeysymForVirtualKey(127), static_cast<X11Keysym>(XK_F16));
+    EXPECT_EQ(KeysymForVirtualKey(96), static_cast<X11Keysym>(XK_KP_0));
+    EXPECT_EQ(KeysymForVirtualKey(111), static_cast<X11Keysym>(XK_KP_Divide));
+    EXPECT_EQ(KeysymForVirtualKey(186), static_cast<X11Keysym>(XK_semicolon));
+    EXPECT_EQ(KeysymForVirtualKey(222), static_cast<X11Keysym>(XK_apostrophe));
+    EXPECT_EQ(KeysymForVirtualKey(0), 0u);
+    EXPECT_EQ(KeysymForVirtualKey(255), 0u);
+}
+
+TEST(X11Keysyms, EveryPrintableCodePageCharacterRoundTrips) {
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        const char32_t cp = CodePage::ToUnicode(static_cast<unsigned char>(byte));
+        if (cp == 0x7F || (cp >= 0x80 && cp <= 0x9F)) continue;
+        const X11Keysym keysym = KeysymForCodePoint(cp);
+        ASSERT_NE(keysym, 0u) << byte;
+        EXPECT_EQ(CodePointForKeysym(keysym), cp) << byte;
+    }
+    EXPECT_EQ(KeysymForCodePoint(0x20AC), static_cast<X11Keysym>(XK_EuroSign));
+    EXPECT_EQ(KeysymForCodePoint(0x3042), 0x1003042u);  // no legacy keysym: the Unicode one
+    EXPECT_EQ(CodePointForKeysym(XK_Return), 0u);
 }
 
 }  // namespace
