@@ -1,0 +1,119 @@
+// The desktop keystroke target under Send Keystrokes delivery, over a made-up desktop: which
+// window gets the keys, what is restored, minimized and focused afterwards.
+#include <gtest/gtest.h>
+
+#include "config/SetupGlobals.h"
+#include "delivery/DesktopKeystrokeTarget.h"
+#include "engine/RecordDelivery.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDdeClient.h"
+#include "fakes/FakeEngineView.h"
+#include "fakes/FakeLogSink.h"
+#include "fakes/FakeMessages.h"
+#include "fakes/FakeProcessLauncher.h"
+#include "fakes/FakeWaiter.h"
+#include "fakes/FakeWindowSystem.h"
+
+namespace quorvane {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class DesktopKeystrokeTargetTest : public ::testing::Test {
+  protected:
+    DesktopKeystrokeTargetTest() {
+        ResetToDefaults(g, "/tmp");
+        g.Mode = kModeKeystrokes;
+        g.TargetAppTitle = " notepad ";
+        g.TargetAppCommand = "notepad";
+        keys.SetKeyMacroSender([this](const std::string& macro) {
+            typed.push_back(std::to_string(windows.foreground) + ":" + macro);
+        });
+        keys.SetOwnWindow(kRuntime);
+        delivery.Activate();
+    }
+
+    void Deliver(const std::string& value) {
+        fields[1] = value;
+        delivery.DeliverRecord(fields);
+    }
+
+    static constexpr WindowId kRuntime = 50;
+    FakeWindowSystem windows;
+    FakeProcessLauncher launcher;
+    FakeMessages messages;
+    FakeClock clock;
+    FakeWaiter waiter{clock};
+    DesktopKeystrokeTarget keys{windows, launcher, messages, clock, waiter};
+    SetupGlobals g;
+    RuntimeFlags flags;
+    FakeEngineView view;
+    FakeDdeClient dde;
+    FakeLogSink log;
+    RecordDelivery delivery{g, flags, {messages, clock, view, keys, dde, log}};
+    FieldDataArray fields;
+    std::vector<std::string> typed;  // "focused window:macro"
+};
+
+TEST_F(DesktopKeystrokeTargetTest, MinimizedTargetGetsTheKeysAndIsMinimizedAgain) {
+    windows.windows = {{7, "Spreadsheet", false}, {8, "Untitled - Notepad", true}};
+    windows.foreground = 7;
+    Deliver("12.5{ENTER}");
+    EXPECT_EQ(typed, (Calls{"8:12.5{ENTER}"}));
+    EXPECT_EQ(windows.calls, (Calls{"restore 8", "activate 8", "minimize 8", "activate 7"}));
+    EXPECT_EQ(windows.foreground, 7u);
+    EXPECT_EQ(g.TargetAppTitle, "NOTEPAD");
+}
+
+TEST_F(DesktopKeystrokeTargetTest, RuntimeWindowInFrontTypesNothing) {
+    windows.windows = {{kRuntime, "Quorvane - COM1", false}, {8, "Untitled - Notepad", false}};
+    windows.foreground = kRuntime;
+    windows.activationDelayed = true;  // the user keeps working in the runtime window
+    Deliver("1");
+    EXPECT_TRUE(typed.empty());
+    EXPECT_EQ(windows.calls, (Calls{"activate 8"}));  // the focus is not moved back either
+}
+
+TEST_F(DesktopKeystrokeTargetTest, HeadlessNeverCountsAsOwnWindow) {
+    keys.SetOwnWindow(0);
+    windows.foreground = 0;
+    EXPECT_FALSE(keys.IsOwnWindowForeground());
+    keys.SetOwnWindow(kRuntime);
+    windows.foreground = kRuntime;
+    EXPECT_TRUE(keys.IsOwnWindowForeground());
+}
+
+TEST_F(DesktopKeystrokeTargetTest, StartedTargetKeepsTheFocus) {
+    windows.windows = {{7, "Spreadsheet", false}};
+    windows.foreground = 7;
+    launcher.onStart = [&] {
+        windows.windows.insert(windows.windows.begin(), {9, "Untitled - Notepad", false});
+        windows.foreground = 9;
+    };
+    Deliver("x");
+    EXPECT_EQ(typed, (Calls{"9:x"}));
+    EXPECT_EQ(windows.foreground, 9u);
+    EXPECT_EQ(windows.calls, (Calls{"activate 9"}));
+}
+
+TEST_F(DesktopKeystrokeTargetTest, FailedStartTypesNothingAndKeepsFocus) {
+    windows.windows = {{7, "Spreadsheet", false}};
+    windows.foreground = 7;
+    launcher.result = {0, "No such file or directory"};
+    Deliver("x");
+    EXPECT_TRUE(typed.empty());
+    EXPECT_TRUE(windows.calls.empty());
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(fields[1], "");  // the record is lost, not carried into the next
+}
+
+TEST_F(DesktopKeystrokeTargetTest, ZeroWindowsAreLeftAlone) {
+    keys.SetForegroundWindow(0);
+    keys.MinimizeWindow(0);
+    EXPECT_TRUE(windows.calls.empty());
+    DesktopKeystrokeTarget silent{windows, launcher, messages, clock, waiter};
+    silent.SendKeyMacro("abc");  // no sender: nothing to type with
+}
+
+}  // namespace
+}  // namespace quorvane
