@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -240,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(
                       QueueCase{"{SEND()}", false, ""},       // a call needs one character
                       QueueCase{"{SEND(x)}", true, "x"}, QueueCase{"[SEND( a b )]", true, " a b "},
                       QueueCase{"{SEND(a)}b}", true, "a)}"},  // the last brace ends the command
-                      QueueCase{"{SEND(ab}", true, "a"},     // final two characters not examined
+                      QueueCase{"{SEND(ab}", true, "a"},      // final two characters not examined
                       QueueCase{"{SENDOUT('Hi',13,10)}", true, "Hi\r\n"},
                       QueueCase{"{sendout(27'P'0)}", true, "\x1bP\0"s},
                       QueueCase{"{SENDOUT()}", false, ""}));
@@ -303,6 +304,161 @@ TEST_F(DdeCommandTest, TimerStringTakesTheDecodedNotation) {
     EXPECT_TRUE(Run("{timerstring='W',13}"));
     EXPECT_EQ(g.TimerString, "W\r");
     EXPECT_EQ(g.OutputQueue, "q");
+}
+
+// --- TIMERINTERVAL ---
+
+struct IntervalCase {
+    const char* text;
+    int16_t flagsBefore;
+    std::string timerString;
+    bool accepted;
+    int32_t interval;  // TimerInterval afterwards (it starts at 1000)
+    Calls calls;
+};
+
+class TimerInterval : public DdeCommandTest, public ::testing::WithParamInterface<IntervalCase> {};
+
+TEST_P(TimerInterval, SetsTheIntervalAndTheMenuItem) {
+    g.TimerInterval = 1000;
+    g.TimerString = GetParam().timerString;
+    host.timedOutputFlags = GetParam().flagsBefore;
+    EXPECT_EQ(Run(GetParam().text), GetParam().accepted);
+    EXPECT_EQ(g.TimerInterval, GetParam().interval);
+    EXPECT_EQ(host.log.calls, GetParam().calls);
+}
+
+const Calls kRestartEnabled = {"host.RestartTimedOutputSchedule", "host.SetTimedOutputMenu(1,1)"};
+const Calls kRestartDisabled = {"host.RestartTimedOutputSchedule", "host.SetTimedOutputMenu(0,1)"};
+const Calls kRestartItemOff = {"host.RestartTimedOutputSchedule", "host.SetTimedOutputMenu(1,0)"};
+const Calls kSwitchedOff = {"host.ToggleTimedOutput->0", "host.SetTimedOutputMenu(0,0)"};
+const Calls kItemOff = {"host.SetTimedOutputMenu(0,0)"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TimerInterval,
+    ::testing::Values(
+        IntervalCase{"{TIMERINTERVAL=5}", 3, "x", false, 1000, {}},  // one character: refused
+        IntervalCase{"{TIMERINTERVAL=0}", 3, "x", false, 1000, {}},
+        IntervalCase{"{TIMERINTERVAL=05}", 3, "x", true, 5, kRestartEnabled},
+        IntervalCase{"{timerinterval=250}", 2, "x", true, 250, kRestartDisabled},
+        IntervalCase{"{TIMERINTERVAL=2.5}", 3, "x", true, 2, kRestartEnabled},
+        // Transmitting an empty timer string is no action: the item is disabled.
+        IntervalCase{"{TIMERINTERVAL=500}", 3, "", true, 500, kRestartItemOff},
+        IntervalCase{"{TIMERINTERVAL=500}", 5, "", true, 500, kRestartEnabled},  // toggle DTR
+        IntervalCase{"{TIMERINTERVAL=00}", 3, "x", true, 0, kSwitchedOff},
+        IntervalCase{"{TIMERINTERVAL=-7}", 2, "x", true, 0, kItemOff},
+        IntervalCase{"{TIMERINTERVAL=0.4}", 2, "x", true, 0, kItemOff},
+        IntervalCase{"{TIMERINTERVAL=xy}", 2, "x", true, 0, kItemOff},
+        IntervalCase{"{TIMERINTERVAL=2147483647}", 3, "x", true, 2147483647, kRestartEnabled},
+        IntervalCase{"{TIMERINTERVAL=2147483648}", 3, "x", false, 1000, {}},
+        IntervalCase{"{TIMERINTERVAL=-2147483648}", 2, "x", true, 0, kItemOff},
+        IntervalCase{"{TIMERINTERVAL=-2147483649}", 2, "x", false, 1000, {}},
+        IntervalCase{"{TIMERINTERVAL=1e999}", 2, "x", false, 1000, {}}));
+
+// --- Files: SENDFILE and CONFIG ---
+
+class FileCommandTest : public DdeCommandTest {
+  protected:
+    void SetUp() override {
+        DdeCommandTest::SetUp();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = std::filesystem::temp_directory_path() /
+                 ("quorvane-commands-" + std::string(info->name()) + "-" +
+                  std::to_string(std::random_device{}()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    std::string WriteFile(const std::string& name, const std::string& bytes) {
+        const std::string path = (folder / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    // A configuration of the given port, written by the program's own writer.
+    std::string WriteConfig(const std::string& name, int16_t portIndex) {
+        SetupGlobals file;
+        ResetToDefaults(file, folder.string());
+        file.PortIndex = portIndex;
+        file.ConfigFileName = (folder / name).string();
+        EXPECT_TRUE(WriteConfigFile(file, messages));
+        return file.ConfigFileName;
+    }
+
+    std::filesystem::path folder;
+};
+
+TEST_F(FileCommandTest, SendFileQueuesEveryByte) {
+    const std::string bytes = "line 1\r\n\0\xff\x1a end"s;
+    const std::string path = WriteFile("Data File.BIN", bytes);
+    EXPECT_TRUE(Run("{SENDFILE(" + path + ")}"));
+    EXPECT_EQ(g.OutputQueue, "q" + bytes);
+    EXPECT_TRUE(Run("{SENDFILE(" + WriteFile("empty", "") + ")}"));
+    EXPECT_EQ(g.OutputQueue, "q" + bytes);
+}
+
+TEST_F(FileCommandTest, SendFileIsLimitedByTheFreeQueueSpace) {
+    g.OutputQueue = std::string(1000, 'q');
+    const std::string fits = WriteFile("fits", std::string(131000 - 1000, 'f'));
+    const std::string over = WriteFile("over", std::string(131000 - 1000 + 1, 'o'));
+    EXPECT_FALSE(Run("{SENDFILE(" + over + ")}"));
+    EXPECT_EQ(g.OutputQueue, std::string(1000, 'q'));
+    EXPECT_TRUE(Run("{SENDFILE(" + fits + ")}"));
+    EXPECT_EQ(g.OutputQueue.size(), 131000u);
+    // A full queue takes no more, not even an empty file.
+    g.OutputQueue += "x";
+    EXPECT_FALSE(Run("{SENDFILE(" + WriteFile("empty", "") + ")}"));
+    EXPECT_EQ(g.OutputQueue.size(), 131001u);
+}
+
+TEST_F(FileCommandTest, SendFileRefusesWhatCannotBeRead) {
+    EXPECT_FALSE(Run("{SENDFILE(" + (folder / "missing").string() + ")}"));
+    EXPECT_FALSE(Run("{SENDFILE(" + folder.string() + ")}"));  // a folder
+    // The path keeps its case: DATA is not data here.
+    WriteFile("data", "abc");
+    EXPECT_FALSE(Run("{SENDFILE(" + (folder / "DATA").string() + ")}"));
+    EXPECT_EQ(g.OutputQueue, "q");
+}
+
+TEST_F(FileCommandTest, ConfigForTheSamePortReloads) {
+    host.portIndex = 2;
+    g.ConfigFileName = "/old.qv3";
+    const std::string path = WriteConfig("Lab Scale.qv3", 2);
+    EXPECT_TRUE(Run("{config(" + path + ")}"));
+    EXPECT_EQ(g.ConfigFileName, path);  // letter case kept
+    EXPECT_EQ(host.log.calls, Calls{"host.ReloadConfiguration"});
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FileCommandTest, ConfigForAnotherPortIsRefused) {
+    host.portIndex = 0;
+    g.ConfigFileName = "/old.qv3";
+    EXPECT_FALSE(Run("{CONFIG(" + WriteConfig("com2.qv3", 1) + ")}"));
+    EXPECT_EQ(g.ConfigFileName, "/old.qv3");
+    EXPECT_TRUE(host.log.calls.empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FileCommandTest, ConfigRefusesInvalidAndMissingFiles) {
+    EXPECT_FALSE(Run("{CONFIG(" + WriteFile("notes.qv3", "hello\r\n0\r\n") + ")}"));
+    ASSERT_EQ(messages.shown.size(), 1u);  // the invalid-file message
+    EXPECT_FALSE(Run("{CONFIG(" + (folder / "missing.qv3").string() + ")}"));
+    EXPECT_EQ(messages.shown.size(), 1u);  // a missing file gives no message
+    EXPECT_TRUE(host.log.calls.empty());
+}
+
+TEST_F(FileCommandTest, ConfigIsRefusedInVirtualInstrumentMode) {
+    host.virtualInstrument = true;
+    EXPECT_FALSE(Run("{CONFIG(" + WriteConfig("com1.qv3", 0) + ")}"));
+    EXPECT_TRUE(host.log.calls.empty());
+}
+
+TEST_F(FileCommandTest, ConfigThatFailsToLoadKeepsTheRunningName) {
+    host.reloadSucceeds = false;
+    g.ConfigFileName = "/old.qv3";
+    EXPECT_FALSE(Run("{CONFIG(" + WriteConfig("com1.qv3", 0) + ")}"));
+    EXPECT_EQ(host.log.calls, Calls{"host.ReloadConfiguration"});
+    EXPECT_EQ(g.ConfigFileName, "/old.qv3");
 }
 
 }  // namespace
