@@ -1,0 +1,75 @@
+// Everything the runtime sends to the device: the one output queue (OutputQueue in the
+// settings) that every sender appends to and only the once-per-tick flush takes from, the
+// timed output, the string buttons and the DTR and BREAK line signals. In Virtual Instrument
+// mode no line is touched and the flush goes to the virtual device's display.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "config/SetupGlobals.h"
+#include "platform/Clock.h"
+#include "platform/SerialPort.h"
+#include "runtime/VirtualDevice.h"
+
+namespace quorvane {
+
+// TimedOutputFlags bits (a copy of TimerOptions taken at activation).
+inline constexpr int16_t kTimedOutputEnabled = 1;
+inline constexpr int16_t kTimedOutputDtr = 4;
+inline constexpr int16_t kTimedOutputBreak = 8;
+// Poll ticks a BREAK lasts after its last start.
+inline constexpr int kBreakTicks = 2;
+
+class OutputStrings {
+  public:
+    // Every reference must outlive this object; device is used in Virtual Instrument mode
+    // and may be null otherwise.
+    OutputStrings(SetupGlobals& g, SerialPort& port, Clock& clock, VirtualDevice* device);
+
+    // Start state: the timer flags from TimerOptions (disabled without an interval), the
+    // schedule restarting, no BREAK pending, no DSR seen.
+    void Activate();
+
+    bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
+
+    // Adds to the end of the queue; it is written on the next tick.
+    void Append(std::string_view text) { g_.OutputQueue.append(text); }
+    // StringButton(n), n = 1..20: queues ButtonString[n] (empty adds nothing).
+    void PressStringButton(int n);
+
+    // Line signals; none of them does anything in Virtual Instrument mode.
+    void StartBreak();  // BREAK on; the tick countdown ends it two ticks later
+    void PulseDtr();    // DTR low for 155 ms (busy wait), then high
+    void SetDtr(bool on);
+    void SetRts(bool on);
+
+    // Poll-tick steps, in the order the tick calls them.
+    void BreakCountdown();
+    void TimedOutputStep();
+    void OptoRsPoll();  // only with FlowControl Opto-RS
+    void Flush();
+
+    // The TOutCtrl switch: flips the enabled bit; returns the new state.
+    bool ToggleTimedOutput();
+    void SetTimedOutputEnabled(bool enabled);
+    bool TimedOutputEnabled() const { return (flags_ & kTimedOutputEnabled) != 0; }
+    // The next timed action comes one full interval after the next tick (Resume, Reset).
+    void RestartSchedule() { base_ = 0; }
+
+    int16_t TimedOutputFlags() const { return flags_; }
+    int32_t TimedOutputBase() const { return base_; }
+    int BreakTicksLeft() const { return breakTicksLeft_; }
+
+  private:
+    SetupGlobals& g_;
+    SerialPort& port_;
+    Clock& clock_;
+    VirtualDevice* device_;
+    int16_t flags_ = 0;
+    int32_t base_ = 0;  // tick of the last timed action, read as a signed value; 0 = restart
+    int breakTicksLeft_ = 0;
+    uint32_t lastModemStatus_ = 0;  // kModemDsr when DSR alone was on at the last poll
+};
+
+}  // namespace quorvane

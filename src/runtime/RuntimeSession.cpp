@@ -1,0 +1,329 @@
+#include "runtime/RuntimeSession.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/FormatField.h"
+#include "serial/PortDriver.h"
+#include "setup/StringTable.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr int kStrVirtualDevice = 5000;
+constexpr int kDefaultPlacement = 1000;  // twips, for a port never used before
+const std::string kSettingsSection = "Settings";
+
+// A stored number; fallback when the key is missing or holds no whole number.
+long StoredNumber(SettingsStore& store, const std::string& application, const std::string& key,
+                  long fallback) {
+    const std::string text = store.GetSetting(application, kSettingsSection, key, {});
+    if (text.empty()) return fallback;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    while (end && (*end == ' ' || *end == '\t')) ++end;
+    return end && *end == '\0' && end != text.c_str() ? value : fallback;
+}
+
+bool SameSecond(const DateTimeParts& a, const DateTimeParts& b) {
+    return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day && a.Hour == b.Hour &&
+           a.Minute == b.Minute && a.Second == b.Second;
+}
+
+}  // namespace
+
+RuntimeSession::RuntimeSession(const RuntimeServices& services, RuntimeView& view)
+    : g_(services.g),
+      services_(services),
+      view_(view),
+      engine_(services.g, flags_, services.locale,
+              EngineServices{services.messages, services.clock, *this, services.keys, services.dde,
+                             services.log}),
+      output_(services.g, services.port, services.clock, services.virtualDevice) {}
+
+void RuntimeSession::Activate() {
+    unloaded_ = false;
+    quitPending_ = false;
+    unloadPending_ = false;
+
+    flags_.DdeConversation = 0;
+    services_.ddeHooks.InitializeClient();
+    output_.Activate();
+
+    // The topic chosen at the first activation stays when a reload repeats the set-up.
+    if (ddeTopic_ == "SYSTEM") ddeTopic_ = g_.DdeTopicName.empty() ? g_.PortName : g_.DdeTopicName;
+    services_.ddeHooks.SetTopic(ddeTopic_);
+
+    captionBase_ = "Quorvane - " + g_.PortName;
+    caption_ = captionBase_;
+    if (IsVirtual()) caption_ += " " + LoadString(kStrVirtualDevice);
+    view_.SetCaption(caption_);
+
+    // Placement and beep type are remembered per port.
+    view_.SetPlacement(static_cast<int>(StoredNumber(services_.settings, captionBase_, "MainLeft",
+                                                     kDefaultPlacement)),
+                       static_cast<int>(StoredNumber(services_.settings, captionBase_, "MainTop",
+                                                     kDefaultPlacement)));
+    flags_.SpecialBeep =
+        static_cast<int>(StoredNumber(services_.settings, captionBase_, "SpecialBeep", 0));
+    if (IsTrue(g_.MinimizeOnActivation)) view_.Minimize();
+
+    flags_.Suspended = false;
+    flags_.ResumeOneRecord = false;
+    flags_.ExitRequest = 0;
+    view_.SetSuspended(false);
+
+    view_.SetLineButtons((g_.WindowButtons & 1) != 0, (g_.WindowButtons & 2) != 0);
+    view_.SetTimedOutputMenu(g_.TimerInterval != 0, output_.TimedOutputEnabled());
+
+    std::vector<StringButtonInfo> buttons;
+    for (int n = 1; n <= kStringButtons; ++n) {
+        if (!g_.ButtonString[static_cast<size_t>(n)].empty())
+            buttons.push_back({n, g_.ButtonCaption[static_cast<size_t>(n)]});
+    }
+    view_.SetStringButtons(buttons);
+
+    engine_.Activate();
+    const int fieldCount = std::clamp<int>(g_.NumberOfFields, 1, kMaxFields);
+    for (int n = 1; n <= kMaxFields; ++n) fieldTexts_[static_cast<size_t>(n)].clear();
+    for (int n = 1; n <= fieldCount; ++n) view_.SetFieldText(n, std::string());
+
+    dateTimeShown_ = false;
+    view_.SetDateTimeVisible(IsTrue(g_.ShowDateTime));
+
+    commandLinkPending_ = false;
+    bufferLinkPending_ = false;
+    if (!g_.CommandLinkApp.empty() && !g_.CommandLinkTopic.empty() &&
+        IsTrue(g_.CommandLinkOnActivation))
+        services_.ddeHooks.EstablishCommandLink();
+    if (!g_.BufferLinkApp.empty() && !g_.BufferLinkTopic.empty() &&
+        IsTrue(g_.BufferLinkOnActivation))
+        services_.ddeHooks.EstablishBufferLink();
+
+    services_.hotKeys.Program(g_);
+
+    portLost_ = false;
+    if (IsTrue(g_.ActivateSuspended)) Suspend();
+}
+
+ByteSource& RuntimeSession::Input() {
+    if (IsVirtual() && services_.virtualDevice) return *services_.virtualDevice;
+    return services_.port;
+}
+
+void RuntimeSession::PollTick() {
+    if (unloaded_) return;
+    if (inTick_) {
+        ++skippedTicks_;
+        return;
+    }
+    inTick_ = true;
+
+    if (commandLinkPending_) {
+        commandLinkPending_ = false;
+        services_.ddeHooks.EstablishCommandLink();
+    }
+    if (bufferLinkPending_) {
+        bufferLinkPending_ = false;
+        services_.ddeHooks.EstablishBufferLink();
+    }
+    output_.BreakCountdown();
+    ShowDateTime();
+    output_.TimedOutputStep();
+    output_.OptoRsPoll();
+    WatchPort();
+    output_.Flush();
+    // While the device is away the record in progress waits for it: a missing device is
+    // not a gap between records.
+    if (!portLost_) engine_.PollInput(Input());
+
+    // Counted on suspended ticks too, so that a quit asked for while suspended happens.
+    if (flags_.ExitRequest != 0) {
+        flags_.ExitRequest = static_cast<int16_t>(flags_.ExitRequest + 2);
+        if (flags_.ExitRequest > 2) quitPending_ = true;
+    }
+
+    inTick_ = false;
+    if (quitPending_) {
+        QuitNow();
+    } else if (unloadPending_) {
+        Unload();
+    }
+}
+
+void RuntimeSession::ShowDateTime() {
+    if (!IsTrue(g_.ShowDateTime)) return;
+    const DateTimeParts now = services_.clock.Now();
+    if (dateTimeShown_ && SameSecond(now, dateTimeLast_)) return;
+    dateTimeShown_ = true;
+    dateTimeLast_ = now;
+    dateTimeText_ = FormatDateTime(now, g_.DateTimeFormat, services_.locale);
+    view_.SetDateTimeText(dateTimeText_);
+    services_.ddeHooks.ItemUpdated("DateTime", dateTimeText_);
+}
+
+void RuntimeSession::WatchPort() {
+    if (IsVirtual()) return;
+    SerialPort& port = services_.port;
+    const uint32_t now = services_.clock.TickCount();
+    if (!portLost_) {
+        if (!port.IsLost()) return;
+        portLost_ = true;
+        lastReopen_ = now;
+        view_.SetPortLost(true, port.LossReason());
+        return;
+    }
+    if (now - lastReopen_ < kReopenIntervalMs) return;
+    lastReopen_ = now;
+    // Reopen applies the line request of the activation again, DTR and RTS included.
+    if (port.Reopen().Failed()) return;
+    portLost_ = false;
+    view_.SetPortLost(false, SerialError{});
+}
+
+void RuntimeSession::ShowSuspended() {
+    caption_ = captionBase_;
+    if (flags_.Suspended) caption_ += " (S)";
+    if (IsVirtual()) caption_ += " (" + LoadString(kStrVirtualDevice) + ")";
+    view_.SetCaption(caption_);
+    view_.SetSuspended(flags_.Suspended);
+}
+
+void RuntimeSession::Suspend() {
+    if (flags_.Suspended) return;
+    flags_.Suspended = true;
+    ShowSuspended();
+}
+
+void RuntimeSession::Resume() {
+    if (!flags_.Suspended) return;
+    output_.RestartSchedule();
+    flags_.Suspended = false;
+    ShowSuspended();
+}
+
+void RuntimeSession::ToggleSuspend() {
+    if (flags_.Suspended)
+        Resume();
+    else
+        Suspend();
+}
+
+void RuntimeSession::ResumeForOneRecord() {
+    flags_.ResumeOneRecord = true;
+    Resume();
+}
+
+void RuntimeSession::Reset() {
+    if (!IsVirtual()) {
+        services_.port.PurgeQueues();
+    } else if (services_.virtualDevice) {
+        services_.virtualDevice->ClearPendingInput();
+    }
+    engine_.Reset();  // record state, field data and boxes, record number
+    output_.RestartSchedule();
+    Resume();
+    if (IsTrue(g_.ActivateSuspended)) Suspend();
+    flags_.ResumeOneRecord = false;
+}
+
+void RuntimeSession::RequestExit() {
+    flags_.ExitRequest = -1;
+}
+
+void RuntimeSession::Quit() {
+    if (unloaded_) return;
+    if (inTick_) {
+        quitPending_ = true;
+        return;
+    }
+    QuitNow();
+}
+
+void RuntimeSession::QuitNow() {
+    quitPending_ = false;
+    // A quit asked for over DDE first lets the clients of the topic go.
+    if (flags_.ExitRequest != 0) services_.ddeHooks.DisconnectServerClients();
+    Unload();
+}
+
+void RuntimeSession::Unload() {
+    if (unloaded_) return;
+    // Never close the port under a tick that is waiting inside delivery.
+    if (inTick_) {
+        unloadPending_ = true;
+        return;
+    }
+    unloaded_ = true;
+    unloadPending_ = false;
+    int left = 0, top = 0;
+    if (view_.GetPlacement(left, top)) {
+        services_.settings.SaveSetting(captionBase_, kSettingsSection, "MainLeft",
+                                       std::to_string(left));
+        services_.settings.SaveSetting(captionBase_, kSettingsSection, "MainTop",
+                                       std::to_string(top));
+    }
+    services_.dde.DdeClientDisconnect(flags_.DdeConversation);
+    services_.ddeHooks.ShutdownClient();
+    services_.hotKeys.Release();
+    if (IsVirtual()) {
+        if (services_.virtualDevice) services_.virtualDevice->Close();
+        g_.RunMode = kRunSetup;
+    } else {
+        ClosePort(services_.port);
+        if (g_.RunMode == kRunTest) g_.RunMode = kRunSetup;
+    }
+    view_.Closed();
+}
+
+void RuntimeSession::ToggleTimedOutput() {
+    SetTimedOutputEnabled(!output_.TimedOutputEnabled());
+}
+
+void RuntimeSession::SetTimedOutputEnabled(bool enabled) {
+    output_.SetTimedOutputEnabled(enabled);
+    view_.SetTimedOutputMenu(g_.TimerInterval != 0, enabled);
+}
+
+std::string RuntimeSession::ItemText(const std::string& item) const {
+    if (item == "RecordNumber") return recordNumber_;
+    if (item == "DateTime") return dateTimeText_;
+    if (item.size() > 7 && item.compare(0, 6, "Field(") == 0 && item.back() == ')') {
+        const std::string digits = item.substr(6, item.size() - 7);
+        if (digits.empty() || digits.size() > 2 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return {};
+        const int n = std::atoi(digits.c_str());
+        if (n >= 1 && n <= kMaxFields) return fieldTexts_[static_cast<size_t>(n)];
+    }
+    return {};
+}
+
+void RuntimeSession::SetFieldText(int n, const std::string& text) {
+    if (n < 1 || n > kMaxFields) return;
+    fieldTexts_[static_cast<size_t>(n)] = text;
+    view_.SetFieldText(n, text);
+    services_.ddeHooks.ItemUpdated("Field(" + std::to_string(n) + ")", text);
+}
+
+void RuntimeSession::SetRecordNumberText(const std::string& text) {
+    recordNumber_ = text;
+    view_.SetRecordNumberText(text);
+    services_.ddeHooks.ItemUpdated("RecordNumber", text);
+}
+
+void RuntimeSession::OnSuspendedChanged(bool /*suspended*/) {
+    ShowSuspended();
+}
+
+void RuntimeSession::OnEngineReset() {
+    if (!IsVirtual()) {
+        services_.port.PurgeQueues();
+    } else if (services_.virtualDevice) {
+        services_.virtualDevice->ClearPendingInput();
+    }
+    output_.RestartSchedule();
+}
+
+}  // namespace quorvane

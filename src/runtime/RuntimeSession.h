@@ -1,0 +1,151 @@
+// The runtime session: everything that happens while a configuration is active, without any
+// widget. It runs the activation set-up, drives the record engine from the 50 ms poll tick,
+// sends output to the device, suspends, resumes and resets, watches for a device that went
+// away, and unloads. The runtime window and the headless runner both drive one of these and
+// show what it tells their RuntimeView.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/SetupGlobals.h"
+#include "engine/EngineView.h"
+#include "engine/LocaleInfo.h"
+#include "engine/LogSink.h"
+#include "engine/RecordEngine.h"
+#include "engine/RuntimeFlags.h"
+#include "platform/Clock.h"
+#include "platform/DdeClient.h"
+#include "platform/KeystrokeTarget.h"
+#include "platform/Messages.h"
+#include "platform/SerialPort.h"
+#include "platform/SettingsStore.h"
+#include "runtime/DdeHooks.h"
+#include "runtime/HotKeyHooks.h"
+#include "runtime/OutputStrings.h"
+#include "runtime/RuntimeView.h"
+#include "runtime/VirtualDevice.h"
+
+namespace quorvane {
+
+// A lost device is opened again this often.
+inline constexpr uint32_t kReopenIntervalMs = 1000;
+
+// What a session works with; every reference must outlive it. The port is opened by the
+// caller before Activate (not in Virtual Instrument mode, where virtualDevice is required).
+struct RuntimeServices {
+    SetupGlobals& g;
+    SerialPort& port;
+    Clock& clock;
+    Messages& messages;
+    const LocaleInfo& locale;
+    KeystrokeTarget& keys;
+    DdeClient& dde;
+    LogSink& log;
+    SettingsStore& settings;
+    DdeHooks& ddeHooks;
+    HotKeyHooks& hotKeys;
+    VirtualDevice* virtualDevice = nullptr;
+};
+
+class RuntimeSession : private EngineView {
+  public:
+    RuntimeSession(const RuntimeServices& services, RuntimeView& view);
+    RuntimeSession(const RuntimeSession&) = delete;
+    RuntimeSession& operator=(const RuntimeSession&) = delete;
+
+    // The activation set-up (also after a configuration reload, which keeps the DDE topic).
+    void Activate();
+    // The 50 ms timer. A tick that falls due while one is still running (inside a wait that
+    // keeps the event loop alive) is skipped, never nested. Never fails.
+    void PollTick();
+
+    // Suspend and resume input. Output, timed output and commands go on while suspended.
+    void Suspend();
+    void Resume();
+    void ToggleSuspend();  // the SuspendMenu item
+    void ResumeForOneRecord();
+    void Reset();
+    // ExitRequest = -1: quit on the second tick from now, once waiting input is handled.
+    void RequestExit();
+    // Quit ends the session; during a tick it takes effect when the tick ends.
+    void Quit();
+    // The session ends: placement stored, DDE and hot keys released, the port closed with
+    // DTR and RTS lowered. Done once; later calls do nothing.
+    void Unload();
+
+    // Timed output switch (the TOutCtrl item).
+    void ToggleTimedOutput();
+    void SetTimedOutputEnabled(bool enabled);
+    void RestartTimedOutputSchedule() { output_.RestartSchedule(); }
+
+    // Buttons of the window, and the line commands of hot keys and DDE commands.
+    void PressStringButton(int n) { output_.PressStringButton(n); }
+    void PressDtrButton() { output_.PulseDtr(); }
+    void PressBreakButton() { output_.StartBreak(); }
+    OutputStrings& Output() { return output_; }
+
+    // Links waiting for the next tick (set when a link is pasted or refreshed).
+    void RequestCommandLink() { commandLinkPending_ = true; }
+    void RequestBufferLink() { bufferLinkPending_ = true; }
+
+    bool IsSuspended() const { return flags_.Suspended; }
+    bool IsUnloaded() const { return unloaded_; }
+    bool IsPortLost() const { return portLost_; }
+    bool InTick() const { return inTick_; }
+    int SkippedTicks() const { return skippedTicks_; }
+    const RuntimeFlags& Flags() const { return flags_; }
+    RuntimeFlags& Flags() { return flags_; }
+    const std::string& CaptionBase() const { return captionBase_; }
+    const std::string& Caption() const { return caption_; }
+    const std::string& DdeTopic() const { return ddeTopic_; }
+    const std::string& DateTimeText() const { return dateTimeText_; }
+    // The text behind a DDE item: "Field(n)", "RecordNumber" or "DateTime"; empty otherwise.
+    std::string ItemText(const std::string& item) const;
+    RecordEngine& Engine() { return engine_; }
+
+  private:
+    // EngineView, for the engine only.
+    void SetFieldText(int n, const std::string& text) override;
+    std::string RecordNumberText() const override { return recordNumber_; }
+    void SetRecordNumberText(const std::string& text) override;
+    void OnSuspendedChanged(bool suspended) override;
+    void OnEngineReset() override;
+
+    bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
+    ByteSource& Input();
+    void ShowSuspended();
+    void ShowDateTime();
+    void WatchPort();
+    void QuitNow();
+
+    SetupGlobals& g_;
+    RuntimeServices services_;
+    RuntimeView& view_;
+    RuntimeFlags flags_;
+    RecordEngine engine_;
+    OutputStrings output_;
+
+    std::string ddeTopic_ = "SYSTEM";
+    std::string captionBase_;
+    std::string caption_;
+    std::array<std::string, kMaxFields + 1> fieldTexts_;
+    std::string recordNumber_;
+    std::string dateTimeText_;
+    bool dateTimeShown_ = false;
+    DateTimeParts dateTimeLast_;
+    bool commandLinkPending_ = false;
+    bool bufferLinkPending_ = false;
+
+    bool inTick_ = false;
+    bool quitPending_ = false;
+    bool unloadPending_ = false;
+    bool unloaded_ = false;
+    int skippedTicks_ = 0;
+    bool portLost_ = false;
+    uint32_t lastReopen_ = 0;
+};
+
+}  // namespace quorvane
