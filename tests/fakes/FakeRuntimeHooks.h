@@ -1,0 +1,64 @@
+// Recording DDE and hot key hooks and a virtual device for runtime session tests.
+#pragma once
+
+#include <deque>
+#include <string>
+
+#include "CallLog.h"
+#include "runtime/DdeHooks.h"
+#include "runtime/HotKeyHooks.h"
+#include "runtime/VirtualDevice.h"
+
+namespace quorvane {
+
+class FakeDdeHooks : public DdeHooks {
+  public:
+    explicit FakeDdeHooks(CallLog* log) : log_(log) {}
+    void InitializeClient() override { log_->Add("hooks.InitializeClient"); }
+    void ShutdownClient() override { log_->Add("hooks.ShutdownClient"); }
+    void SetTopic(const std::string& topic) override { log_->Add("hooks.SetTopic(" + topic + ")"); }
+    void ItemUpdated(const std::string& item, const std::string& text) override {
+        log_->Add("hooks.Item(" + item + "," + text + ")");
+    }
+    void EstablishCommandLink() override { log_->Add("hooks.CommandLink"); }
+    void EstablishBufferLink() override { log_->Add("hooks.BufferLink"); }
+    void DisconnectServerClients() override { log_->Add("hooks.DisconnectClients"); }
+
+  private:
+    CallLog* log_;
+};
+
+class FakeHotKeyHooks : public HotKeyHooks {
+  public:
+    explicit FakeHotKeyHooks(CallLog* log) : log_(log) {}
+    void Program(const SetupGlobals&) override { log_->Add("hotkeys.Program"); }
+    void Release() override { log_->Add("hotkeys.Release"); }
+
+  private:
+    CallLog* log_;
+};
+
+class FakeVirtualDevice : public VirtualDevice {
+  public:
+    int ReadPortByte(uint8_t& byte) override {
+        if (pending.empty()) return 0;
+        byte = static_cast<uint8_t>(pending.front());
+        pending.pop_front();
+        return 1;
+    }
+    void ShowOutput(const std::string& text) override {
+        display += text;
+        ++shows;
+    }
+    void ClearPendingInput() override { pending.clear(); }
+    void Close() override { closed = true; }
+
+    void Send(const std::string& text) { pending.insert(pending.end(), text.begin(), text.end()); }
+
+    std::deque<char> pending;
+    std::string display;
+    int shows = 0;
+    bool closed = false;
+};
+
+}  // namespace quorvane

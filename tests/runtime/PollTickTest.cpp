@@ -1,0 +1,189 @@
+// The poll tick of the runtime session: its steps in their fixed order, no nested tick, the
+// deferred exit, the date/time display, the Opto-RS request and a device that goes away.
+#include <gtest/gtest.h>
+
+#include "runtime/SessionFixture.h"
+
+namespace quorvane {
+namespace {
+
+class PollTick : public SessionFixture {};
+
+TEST_F(PollTick, RunsItsStepsInOrder) {
+    g.TimerInterval = 50;
+    g.TimerOptions = 1 | 2;  // enabled, transmit string
+    g.TimerString = "T";
+    g.FlowControl = 3;  // Opto-RS
+    g.ShowDateTime = kTrue;
+    g.FieldPostamble[1] = "|";
+    Start();
+    session->PressBreakButton();
+    session->RequestExit();
+    Tick();  // the timer takes its base, the BREAK counts down to 1, ExitRequest to 1
+    port.modemStatus = kModemDsr;
+    clock.now.Second += 1;
+    session->RequestCommandLink();
+    log.Clear();
+    Tick("12.5\r");
+
+    const char* order[] = {"hooks.CommandLink",    "port.EndBreak",    "view.SetDateTimeText",
+                           "port.ReadModemStatus", "port.Write(T?\r)", "port.ReadPortByte",
+                           "log.Write(12.5\r|)",   "view.Closed"};
+    int previous = -1;
+    for (const char* step : order) {
+        const int at = log.IndexOf(step);
+        ASSERT_GE(at, 0) << step;
+        EXPECT_GT(at, previous) << step;
+        previous = at;
+    }
+    EXPECT_TRUE(session->IsUnloaded());
+}
+
+TEST_F(PollTick, ATickDueWhileOneRunsIsSkipped) {
+    struct ReentrantSink : FakeLogSink {
+        using FakeLogSink::FakeLogSink;
+        LogStatus Write(std::string_view bytes, size_t& written) override {
+            if (onWrite) onWrite();
+            return FakeLogSink::Write(bytes, written);
+        }
+        std::function<void()> onWrite;
+    };
+    ReentrantSink sink;
+    g.FieldPostamble[1] = "|";
+    port.Open("COM1", LineRequest{});
+    RuntimeSession s(RuntimeServices{g, port, clock, messages, locale, keys, dde, sink, settings,
+                                     ddeHooks, hotKeys, nullptr},
+                     view);
+    s.Activate();
+    int nestedReads = 0;
+    sink.onWrite = [&] {
+        // What a wait inside delivery would do: the timer fires, and the user quits.
+        const int readsBefore = log.Count("port.ReadPortByte");
+        s.PollTick();
+        nestedReads += log.Count("port.ReadPortByte") - readsBefore;
+        s.Quit();
+        EXPECT_TRUE(port.IsOpen());  // not closed under the running tick
+    };
+    port.Play("1\r2\r");
+    s.PollTick();
+    EXPECT_EQ(s.SkippedTicks(), 2);
+    EXPECT_EQ(nestedReads, 0);
+    EXPECT_EQ(sink.contents, "1\r|2\r|");  // the tick finished its byte loop before quitting
+    EXPECT_TRUE(s.IsUnloaded());
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(PollTick, ExitRequestQuitsOnTheSecondTick) {
+    Start();
+    session->RequestExit();
+    EXPECT_EQ(session->Flags().ExitRequest, -1);
+    Tick("1");
+    EXPECT_FALSE(session->IsUnloaded());
+    EXPECT_EQ(session->Flags().ExitRequest, 1);
+    Tick("2\r");
+    EXPECT_TRUE(session->IsUnloaded());
+    EXPECT_EQ(logSink.contents, "12\r");  // input waiting on the last tick was handled
+    EXPECT_EQ(log.Count("hooks.DisconnectClients"), 1);
+    EXPECT_EQ(view.closed, 1);
+    EXPECT_FALSE(port.dtr);
+    EXPECT_FALSE(port.rts);
+    EXPECT_FALSE(port.IsOpen());
+    Tick("3\r");  // an unloaded session does nothing
+    EXPECT_EQ(logSink.contents, "12\r");
+}
+
+TEST_F(PollTick, ExitRequestAlsoQuitsWhileSuspended) {
+    Start();
+    session->Suspend();
+    session->RequestExit();
+    Ticks(2);
+    EXPECT_TRUE(session->IsUnloaded());
+}
+
+TEST_F(PollTick, DateTimeIsShownOnlyWhenTheSecondChanges) {
+    g.ShowDateTime = kTrue;
+    g.DateTimeFormat = "hh:nn:ss";
+    Start();
+    EXPECT_TRUE(view.dateTimeVisible);
+    Ticks(3);
+    EXPECT_EQ(view.dateTimeUpdates, 1);
+    EXPECT_EQ(view.dateTime, "09:30:15");
+    EXPECT_EQ(log.Count("hooks.Item(DateTime,09:30:15)"), 1);
+    clock.now.Second = 16;
+    Ticks(2);
+    EXPECT_EQ(view.dateTimeUpdates, 2);
+    EXPECT_EQ(session->ItemText("DateTime"), "09:30:16");
+    clock.now.Day = 8;  // same time of day, another day
+    Tick();
+    EXPECT_EQ(view.dateTimeUpdates, 3);
+}
+
+TEST_F(PollTick, NoDateTimeWithoutShowDateTime) {
+    Start();
+    Ticks(2);
+    EXPECT_FALSE(view.dateTimeVisible);
+    EXPECT_EQ(view.dateTimeUpdates, 0);
+}
+
+TEST_F(PollTick, OptoRsAsksOnlyWhenDsrComesOnAlone) {
+    g.FlowControl = 3;
+    Start();
+    const uint32_t statuses[] = {0,         kModemDsr, kModemDsr, kModemDsr | kModemCts,
+                                 kModemDsr, 0,         kModemDsr};
+    std::string requests;
+    for (uint32_t status : statuses) {
+        port.modemStatus = status;
+        const size_t before = port.written.size();
+        Tick();
+        requests += port.written.substr(before) == "?\r" ? "R" : ".";
+    }
+    EXPECT_EQ(requests, ".R..R.R");
+}
+
+TEST_F(PollTick, OtherFlowControlNeverReadsTheModemLines) {
+    g.FlowControl = 2;
+    port.modemStatus = kModemDsr;
+    Start();
+    Ticks(2);
+    EXPECT_EQ(log.Count("port.ReadModemStatus"), 0);
+    EXPECT_EQ(port.written, "");
+}
+
+TEST_F(PollTick, ALostDeviceIsReopenedKeepingRecordAndQueue) {
+    g.FieldPostamble[1] = "|";
+    g.AckString = "A";
+    Start();
+    Tick("12");  // a record in progress
+    port.Lose();
+    session->PressStringButton(1);  // nothing: button 1 has no string
+    g.OutputQueue += "Q";
+    port.openResults = {SerialError{SerialErrorKind::Unavailable, 2, "No such file", "", ""}};
+    Tick();
+    EXPECT_TRUE(session->IsPortLost());
+    EXPECT_TRUE(view.portLost);
+    EXPECT_EQ(view.lossReason.OsMessage, "Input/output error");
+    EXPECT_EQ(g.OutputQueue, "Q");
+
+    // About once a second: 20 ticks of 50 ms between attempts; the first one fails.
+    for (int i = 0; i < 19; ++i) Tick();
+    EXPECT_EQ(log.Count("port.Reopen"), 0);
+    Tick();
+    EXPECT_EQ(log.Count("port.Reopen"), 1);
+    EXPECT_TRUE(session->IsPortLost());
+    for (int i = 0; i < 19; ++i) Tick();
+    EXPECT_EQ(log.Count("port.Reopen"), 1);
+    Tick(".5\r");
+    EXPECT_EQ(log.Count("port.Reopen"), 2);
+    EXPECT_FALSE(session->IsPortLost());
+    EXPECT_EQ(log.Count("view.PortLost"), 1);
+    EXPECT_EQ(log.Count("view.PortBack"), 1);
+    EXPECT_TRUE(port.dtr);  // the lines as at activation
+    EXPECT_TRUE(port.rts);
+    EXPECT_EQ(port.written, "Q");  // the queue went out in the tick the device came back
+    EXPECT_EQ(logSink.contents, "12.5\r|");
+    Tick();
+    EXPECT_EQ(port.written, "QA");
+}
+
+}  // namespace
+}  // namespace quorvane
