@@ -5,6 +5,7 @@
 
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -48,17 +49,19 @@ inline std::string EnsurePrivateBus() {
         QFile::setPermissions(runtimeDir.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         ::setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 1);
-        QProcess daemon;
-        daemon.start(
-            QStringLiteral("dbus-daemon"),
-            {QStringLiteral("--session"), QStringLiteral("--fork"), QStringLiteral("--nopidfile"),
-             QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
-        if (!daemon.waitForFinished(kDeadlineMs) || daemon.exitCode() != 0) return std::string();
-        const QStringList lines =
-            QString::fromUtf8(daemon.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        if (lines.size() < 2) return std::string();
-        DaemonPid() = lines[1].trimmed().toInt();
+        // The daemon is our child and dies with us, also when the test is killed.
+        auto* daemon = new QProcess;
+        daemon->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        daemon->start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+        QByteArray line;
+        while (!line.contains('\n') && daemon->waitForReadyRead(kDeadlineMs))
+            line += daemon->readAllStandardOutput();
+        if (!line.contains('\n')) return std::string();
+        DaemonPid() = static_cast<pid_t>(daemon->processId());
         ::atexit(StopDaemon);
+        const QStringList lines = QString::fromUtf8(line).split(u'\n', Qt::SkipEmptyParts);
         const std::string found = lines[0].trimmed().toStdString();
         ::setenv("DBUS_SESSION_BUS_ADDRESS", found.c_str(), 1);
         return found;
