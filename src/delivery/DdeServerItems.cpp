@@ -71,6 +71,23 @@ void DdeServerItems::SetDateTime(const std::string& text) {
     Notify(DdeItemId{DdeItemId::DateTime, 0}, dateTime_);
 }
 
+bool DdeServerItems::SetItem(std::string_view name, const std::string& text) {
+    const auto id = ParseDdeItemName(name);
+    if (!id) return false;
+    switch (id->kind) {
+        case DdeItemId::Field:
+            SetField(id->field, text);
+            break;
+        case DdeItemId::RecordNumber:
+            SetRecordNumber(text);
+            break;
+        case DdeItemId::DateTime:
+            SetDateTime(text);
+            break;
+    }
+    return true;
+}
+
 const std::string& DdeServerItems::Field(int n) const {
     if (n < 1 || n > kMaxDdeFields) return kEmpty;
     return fields_[n];

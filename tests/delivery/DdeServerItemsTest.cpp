@@ -95,6 +95,21 @@ TEST(DdeServerItemsTest, EveryUpdateNotifiesAlsoWhenTheValueRepeats) {
     EXPECT_EQ(items.Field(41), "");
 }
 
+TEST(DdeServerItemsTest, SetItemByNameUpdatesTheNamedItem) {
+    RecordingListener listener;
+    DdeServerItems items(&listener);
+    items.SetFieldCount(3);
+    EXPECT_TRUE(items.SetItem("Field(3)", "7"));
+    EXPECT_TRUE(items.SetItem("recordnumber", "12"));
+    EXPECT_TRUE(items.SetItem("DateTime", "08.12.2026"));
+    EXPECT_FALSE(items.SetItem("Field(0)", "x"));
+    EXPECT_FALSE(items.SetItem("Counter", "x"));
+    EXPECT_EQ(listener.changes,
+              (std::vector<std::string>{"Field(3)=7", "RecordNumber=12", "DateTime=08.12.2026"}));
+    EXPECT_EQ(items.Field(3), "7");
+    EXPECT_EQ(items.RecordNumber(), "12");
+}
+
 TEST(DdeServerItemsTest, BusTextRoundTripsEveryByteIncludingNul) {
     std::string all;
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
