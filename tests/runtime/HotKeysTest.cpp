@@ -6,6 +6,7 @@
 #include "fakes/FakeKeyboardMonitor.h"
 #include "fakes/FakeMessages.h"
 #include "runtime/HotKeyTestHost.h"
+#include "runtime/MonitoredHotKeyHooks.h"
 #include "setup/StringTable.h"
 
 namespace quorvane {
@@ -216,6 +217,23 @@ TEST_F(HotKeysTest, DeactivateReleasesAndStopsReporting) {
     EXPECT_TRUE(monitor.registered.empty()) << "the destructor releases the grabs";
     EXPECT_FALSE(monitor.Press(kF2, 2));
     EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(HotKeysTest, SessionHooksProgramAndReleaseTheTable) {
+    MonitoredHotKeyHooks hooks(g, host, &monitor, &messages);
+    Set(0, Code(2, kF2), kHotKeyRaiseRts);
+    hooks.Program(g);
+    EXPECT_EQ(hooks.status(), HotKeyStatus::Active);
+    EXPECT_TRUE(monitor.Press(kF2, 2));
+    hooks.Release();
+    EXPECT_FALSE(monitor.Press(kF2, 2));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SetRts(on)"}));
+
+    MonitoredHotKeyHooks headless(g, host, nullptr, &messages);
+    headless.Program(g);
+    headless.Program(g);
+    EXPECT_EQ(headless.status(), HotKeyStatus::Unavailable);
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 }  // namespace
