@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/HeadlessRunner.h"
 #include "setup/CommandLine.h"
 #include "setup/ConfigTools.h"
 #include "setup/StderrMessages.h"
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
         }
         case CommandKind::ConvertConfig:
             return ConvertConfigFile(command.ConfigPath, command.OutputPath, options, messages);
+        case CommandKind::Headless:
+            return RunHeadless(command, argc, argv);
         case CommandKind::Start:
             break;
     }

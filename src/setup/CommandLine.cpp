@@ -30,14 +30,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     std::vector<std::string> operands;
     std::string option;
     bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && IsDirectKeySwitch(arg)) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--port") {
+            if (i + 1 >= args.size()) return Error("--port needs COMn=PATH");
+            result.PortOverrides.push_back(args[++i]);
+        } else if (!optionsEnded && IsDirectKeySwitch(arg)) {
             result.DirectKeyEvents = true;
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             if (arg != "--show-config" && arg != "--convert-config" && arg != "--help" &&
-                arg != "-h" && arg != "--version") {
+                arg != "-h" && arg != "--version" && arg != "--headless") {
                 return Error("unknown option " + arg);
             }
             if (!option.empty()) return Error(option + " and " + arg + " cannot be combined");
@@ -67,6 +71,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         result.Kind = CommandKind::ConvertConfig;
         result.ConfigPath = operands[0];
         result.OutputPath = operands[1];
+    } else if (option == "--headless") {
+        if (!expect(1, "one configuration file")) return result;
+        result.Kind = CommandKind::Headless;
+        result.ConfigPath = WithoutQuotes(operands[0]);
     } else {
         if (operands.size() > 1) return Error("more than one configuration file given");
         result.Kind = CommandKind::Start;
@@ -80,6 +88,10 @@ std::string UsageText() {
            "  quorvane [/K] [FILE.qv3]\n"
            "      Start the program; with FILE, load it and activate it in Normal mode.\n"
            "      /K types keystrokes through direct key events.\n"
+           "  quorvane --headless FILE.qv3 [--port COMn=PATH]... [/K]\n"
+           "      Activate FILE in Normal mode without windows until SIGINT or SIGTERM;\n"
+           "      messages go to standard error. --port names the device behind a port\n"
+           "      for this run (also for a windowed start).\n"
            "  quorvane --show-config FILE.qv3\n"
            "      Print every stored setting of FILE, one 'Name = value' a line.\n"
            "  quorvane --convert-config IN.qv3 OUT.qv3\n"

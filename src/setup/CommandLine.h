@@ -13,6 +13,7 @@ enum class CommandKind {
     Start,          // windowed program; ConfigPath may be empty
     ShowConfig,     // --show-config FILE
     ConvertConfig,  // --convert-config IN OUT
+    Headless,       // --headless FILE: activate FILE in Normal mode without windows
     Help,           // --help, -h
     Version,        // --version
     Error,          // ErrorText says what was wrong; exit code 2 with the usage
@@ -23,6 +24,8 @@ struct CommandLine {
     std::string ConfigPath;  // the file to load, show or convert
     std::string OutputPath;  // --convert-config: the file to write
     bool DirectKeyEvents = false;
+    // --port COMn=PATH, in the order given: the device behind a port for this run.
+    std::vector<std::string> PortOverrides;
     std::string ErrorText;
 };
 

@@ -1,0 +1,147 @@
+#include "runtime/HeadlessRunner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "config/ConfigFile.h"
+#include "config/SetupGlobals.h"
+#include "engine/FileLogSink.h"
+#include "platform/linux/PortDevices.h"
+#include "platform/linux/PosixSerialPort.h"
+#include "platform/linux/QtSettingsStore.h"
+#include "platform/linux/SteadyClock.h"
+#include "platform/linux/SystemLocale.h"
+#include "runtime/DdeHooks.h"
+#include "runtime/HeadlessView.h"
+#include "runtime/HotKeyHooks.h"
+#include "runtime/NullDeliveryServices.h"
+#include "runtime/RuntimeSession.h"
+#include "serial/PortDriver.h"
+#include "setup/StderrMessages.h"
+#include "setup/StringTable.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr int kStrFileIoError = 4034;
+
+int g_signalPipe[2] = {-1, -1};
+
+// Only tells the event loop; the quit itself runs there, between ticks.
+void OnQuitSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool InstallQuitSignals() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A log on a closed pipe fails its write (and says so) instead of ending the program.
+    signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+// A file that cannot be opened is named with the system's reason, before any parsing.
+bool CheckReadable(const std::string& path, Messages& messages) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    int error = file ? 0 : errno;
+    if (file) {
+        char byte;
+        if (std::fread(&byte, 1, 1, file) != 1 && std::ferror(file)) error = errno;
+        std::fclose(file);
+    }
+    if (error == 0) return true;
+    messages.Show(path + ": " + std::strerror(error), LoadString(kStrFileIoError),
+                  MessageButtons::Ok, MessageIcon::Critical);
+    return false;
+}
+
+bool LoadConfiguration(const CommandLine& command, SetupGlobals& g, Messages& messages) {
+    if (!CheckReadable(command.ConfigPath, messages)) return false;
+    ResetToDefaults(g, HomeDirectory());
+    g.DirectKeyEvents = command.DirectKeyEvents ? kTrue : kFalse;
+    FillNamedFormats(g);
+    g.ConfigFileName = command.ConfigPath;
+    return ValidateConfigFile(command.ConfigPath, messages) >= 0 && ReadConfigFile(g, messages);
+}
+
+}  // namespace
+
+int RunHeadless(const CommandLine& command, int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    StderrMessages messages(std::cerr);
+    SetInterfaceLanguage(InterfaceLanguageFromEnvironment());
+
+    SetupGlobals g;
+    if (!LoadConfiguration(command, g, messages)) return 1;
+    const LocaleInfo locale = SystemLocaleInfo();
+    g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
+
+    PortDeviceMap devices;
+    for (const std::string& text : command.PortOverrides) {
+        if (!devices.AddOverride(text)) {
+            std::cerr << "quorvane: --port " << text << ": expected COMn=PATH\n";
+            return 1;
+        }
+    }
+    PosixSerialPort port(
+        [&devices](const std::string& name) { return devices.DevicePathFor(name); });
+    g.RunMode = kRunNormal;
+    if (!OpenPort(g, port, messages)) return 1;
+    if (!InstallQuitSignals()) {
+        std::cerr << "quorvane: cannot watch for signals: " << std::strerror(errno) << "\n";
+        ClosePort(port);
+        return 1;
+    }
+
+    SteadyClock clock;
+    NullKeystrokeTarget keys;  // no desktop delivery yet: keystrokes go nowhere
+    NullDdeClient dde;
+    FileLogSink log;
+    QtSettingsStore settings;
+    NullDdeHooks ddeHooks;
+    NullHotKeyHooks hotKeys;
+    HeadlessView view(std::cerr, g.PortName, [&app] { app.quit(); });
+    RuntimeSession session(RuntimeServices{g, port, clock, messages, locale, keys, dde, log,
+                                           settings, ddeHooks, hotKeys, nullptr},
+                           view);
+    session.Activate();
+
+    QSocketNotifier quitNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&session] {
+        char buffer[16];
+        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        session.Quit();
+    });
+    QTimer timer;
+    timer.setInterval(kPollMs);
+    QObject::connect(&timer, &QTimer::timeout, [&session] { session.PollTick(); });
+    timer.start();
+
+    app.exec();
+    timer.stop();
+    session.Unload();  // harmless when the quit already did it
+    return 0;
+}
+
+}  // namespace quorvane
