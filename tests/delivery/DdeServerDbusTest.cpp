@@ -192,7 +192,8 @@ TEST(SessionBusTest, AddressFromTheEnvironmentElseTheRuntimeSocket) {
     const auto isSocketHere = [](const std::string& p) {
         return SessionBusAddressFrom(nullptr, p.c_str(), [](const std::string&) { return true; });
     };
-    EXPECT_EQ(isSocketHere("/a,b"), std::nullopt);  // would need address quoting
+    EXPECT_EQ(isSocketHere("/run/user/1"), "unix:path=/run/user/1/bus");
+    EXPECT_EQ(isSocketHere("/tmp/a,b c"), "unix:path=/tmp/a%2cb%20c/bus");
     int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;

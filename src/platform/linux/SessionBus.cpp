@@ -6,16 +6,37 @@
 
 namespace quorvane {
 
+namespace {
+
+// Bytes outside the address syntax's plain set are written %XX.
+std::string EscapeAddressValue(const std::string& value) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '/' || c == '.' ||
+                           c == '\\' || c == '*';
+        if (plain) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 std::optional<std::string> SessionBusAddressFrom(
     const char* envAddress, const char* runtimeDir,
     const std::function<bool(const std::string&)>& isSocket) {
     if (envAddress && *envAddress) return std::string(envAddress);
     if (runtimeDir && *runtimeDir) {
         const std::string path = std::string(runtimeDir) + "/bus";
-        // A path with characters that the address syntax escapes is left alone rather than
-        // half-quoted; the standard runtime directory never has them.
-        if (path.find_first_of(",;=%") == std::string::npos && isSocket(path))
-            return "unix:path=" + path;
+        if (isSocket(path)) return "unix:path=" + EscapeAddressValue(path);
     }
     return std::nullopt;
 }
