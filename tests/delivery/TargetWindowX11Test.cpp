@@ -2,14 +2,15 @@
 // with openbox, xterm windows as the applications, through the real window system and
 // process launcher.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "config/CodePage.h"
 #include "delivery/DesktopKeystrokeTarget.h"
@@ -50,12 +51,20 @@ class TargetWindowX11Test : public ::testing::Test {
         if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
         ASSERT_TRUE(startError_.empty()) << startError_;
         // The launcher starts programs with this process's environment.
+        const char* display = std::getenv("DISPLAY");
+        if (display) savedDisplay_ = display;
+        hadDisplay_ = display != nullptr;
         setenv("DISPLAY", session_->name().c_str(), 1);
         windows_ = std::make_unique<X11WindowSystem>(session_->display());
         keys_ = std::make_unique<DesktopKeystrokeTarget>(*windows_, launcher_, messages_, clock_,
                                                          waiter_);
     }
     void TearDown() override {
+        if (hadDisplay_) {
+            setenv("DISPLAY", savedDisplay_.c_str(), 1);
+        } else {
+            unsetenv("DISPLAY");
+        }
         if (keys_ && keys_->activation().LastProcessId() > 0) {
             kill(keys_->activation().LastProcessId(), SIGTERM);
         }
@@ -102,6 +111,8 @@ class TargetWindowX11Test : public ::testing::Test {
     MonotonicClock clock_;
     QtWaiter waiter_;
     std::unique_ptr<DesktopKeystrokeTarget> keys_;
+    std::string savedDisplay_;
+    bool hadDisplay_ = false;
 };
 
 TEST_F(TargetWindowX11Test, WindowListHasCaptionsTopFirst) {
@@ -197,46 +208,99 @@ TEST_F(TargetWindowX11Test, OwnWindowInFrontIsRecognized) {
     EXPECT_NE(other, own);
 }
 
-// The launcher needs no display; it lives here because this binary links the platform.
-bool Reaped(int pid) {
-    return X11TestSession::WaitFor(
-        [&] { return !std::filesystem::exists("/proc/" + std::to_string(pid)); }, 10000);
-}
+// A bare Xvfb without a window manager: top-level windows are the root's children, and
+// nobody but the window system itself minimizes or focuses them.
+class BareDisplay {
+  public:
+    bool Start() {
+        int fds[2];
+        if (pipe(fds) != 0) return false;
+        pid_t pid = 0;
+        const std::string fd = std::to_string(fds[1]);
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
+        if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) == 0) {
+            xvfb_ = pid;
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        while (xvfb_ > 0 && poll(&p, 1, 15000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(fds[0]);
+        if (number.empty()) return false;
+        name_ = ":" + number;
+        display_ = XOpenDisplay(name_.c_str());
+        return display_ != nullptr;
+    }
+    ~BareDisplay() {
+        if (display_) XCloseDisplay(display_);
+        for (pid_t pid : children_) kill(pid, SIGTERM);
+        for (pid_t pid : children_) waitpid(pid, nullptr, 0);
+        if (xvfb_ > 0) {
+            kill(xvfb_, SIGTERM);
+            waitpid(xvfb_, nullptr, 0);
+        }
+    }
+    void Xterm(const std::string& title) {
+        const std::string display = "DISPLAY=" + name_;
+        const char* argv[] = {"xterm",       "-fa", "Monospace", "-T",
+                              title.c_str(), "-e",  "cat",       nullptr};
+        const char* envp[] = {display.c_str(), "LC_ALL=C.UTF-8", nullptr};
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, "xterm", nullptr, nullptr, const_cast<char**>(argv),
+                         const_cast<char**>(envp)) == 0) {
+            children_.push_back(pid);
+        }
+    }
+    Display* display() const { return display_; }
 
-TEST(PosixProcessLauncher, WordsArriveIntactStdinIsEmptyAndTheChildIsReaped) {
-    const std::filesystem::path out =
-        std::filesystem::temp_directory_path() / ("qv-launch-" + std::to_string(getpid()));
-    PosixProcessLauncher launcher;
-    const LaunchResult r =
-        launcher.Start({"sh", "-c", "{ printf '%s|' \"$1\"; readlink /proc/self/fd/0; } > \"$2\"",
-                        "sh", "two  words \"quoted\"", out.string()});
-    ASSERT_TRUE(r.started()) << r.error;
-    ASSERT_TRUE(Reaped(r.processId));  // no zombie left behind
-    std::ifstream in(out);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "two  words \"quoted\"|/dev/null\n");
-    std::filesystem::remove(out);
-}
+  private:
+    pid_t xvfb_ = 0;
+    std::string name_;
+    Display* display_ = nullptr;
+    std::vector<pid_t> children_;
+};
 
-TEST(PosixProcessLauncher, ChildRunsInItsOwnProcessGroup) {
-    PosixProcessLauncher launcher;
-    const LaunchResult r = launcher.Start({"sleep", "30"});
-    ASSERT_TRUE(r.started()) << r.error;
-    EXPECT_EQ(getpgid(r.processId), r.processId);
-    kill(r.processId, SIGTERM);
-    EXPECT_TRUE(Reaped(r.processId));
-}
+TEST(TargetWindowBareX11Test, WithoutWindowManagerRootChildrenAndInputFocusServe) {
+    if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    BareDisplay bare;
+    ASSERT_TRUE(bare.Start());
+    X11WindowSystem windows(bare.display());
+    EXPECT_FALSE(windows.HasWindowManager());
+    auto idOf = [&](const std::string& caption) -> WindowId {
+        for (const TopLevelWindow& w : windows.TopLevelWindows())
+            if (w.caption == caption) return w.id;
+        return 0;
+    };
+    WindowId lower = 0, upper = 0;
+    bare.Xterm("Bare Lower");
+    ASSERT_TRUE(X11TestSession::WaitFor([&] { return (lower = idOf("Bare Lower")) != 0; }, 15000));
+    bare.Xterm("Bare Upper");
+    ASSERT_TRUE(X11TestSession::WaitFor([&] { return (upper = idOf("Bare Upper")) != 0; }, 15000));
+    EXPECT_EQ(windows.TopLevelWindows().front().id, upper);
 
-TEST(PosixProcessLauncher, MissingProgramGivesTheSystemReason) {
+    FakeMessages messages;
     PosixProcessLauncher launcher;
-    const LaunchResult missing = launcher.Start({"no-such-program-qv"});
-    EXPECT_FALSE(missing.started());
-    EXPECT_EQ(missing.error, "No such file or directory");
-    const LaunchResult notExecutable = launcher.Start({"/etc/passwd"});
-    EXPECT_FALSE(notExecutable.started());
-    EXPECT_EQ(notExecutable.error, "Permission denied");
-    EXPECT_FALSE(launcher.Start({}).started());
+    MonotonicClock clock;
+    QtWaiter waiter;
+    DesktopKeystrokeTarget keys(windows, launcher, messages, clock, waiter);
+    keys.MinimizeWindow(lower);
+    const std::vector<TopLevelWindow> list = windows.TopLevelWindows();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_TRUE(list.back().minimized);
+
+    std::string title = "bare lower";
+    const TargetSearch found = keys.FindTargetWindow(title);
+    EXPECT_EQ(found.window, lower);
+    EXPECT_TRUE(found.wasMinimized);
+    EXPECT_EQ(keys.GetForegroundWindow(), lower);
+    EXPECT_EQ(windows.TopLevelWindows().front().id, lower);
+    EXPECT_FALSE(windows.TopLevelWindows().front().minimized);
+
+    keys.SetForegroundWindow(upper);
+    EXPECT_EQ(keys.GetForegroundWindow(), upper);
 }
 
 }  // namespace
