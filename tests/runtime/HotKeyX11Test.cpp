@@ -72,7 +72,9 @@ class HotKeyX11Test : public ::testing::Test {
             static int argc = 1;
             static char name[] = "quorvane_x11_tests";
             static char* argv[] = {name, nullptr};
-            app_ = std::make_unique<QCoreApplication>(argc, argv);
+            // Kept to the end of the process: destroying it among the static destructors
+            // crashes inside Qt.
+            new QCoreApplication(argc, argv);
         }
         if (!X11TestSession::OnPath("Xvfb")) return;
         session_ = std::make_unique<X11TestSession>();
@@ -178,7 +180,6 @@ class HotKeyX11Test : public ::testing::Test {
         return ReadFile(out_);
     }
 
-    static inline std::unique_ptr<QCoreApplication> app_;
     static inline std::unique_ptr<X11TestSession> session_;
     static inline std::string startError_;
     static inline int serial_ = 0;
