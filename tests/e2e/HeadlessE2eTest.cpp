@@ -1,0 +1,180 @@
+// The real `quorvane --headless` against the simulated instrument on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "config/ConfigTestSupport.h"
+#include "e2e/ChildProcess.h"
+#include "setup/StringTable.h"
+
+namespace quorvane {
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::ChildProcess;
+using e2e::In;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+// Generous: the test machine is shared and often busy.
+constexpr auto kWait = 20s;
+
+class HeadlessE2e : public ::testing::Test {
+  protected:
+    HeadlessE2e() {
+        // The program's per-user files go to the scratch folder, never the real home.
+        setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    }
+
+    // Log to disk into log.txt, single-field records ended by CR, any byte starting one, so
+    // the log reproduces the device's stream; every record acknowledged with "K" CR.
+    SetupGlobals LogConfig() {
+        SetupGlobals g = testing::FileNewSettings();
+        g.Parity = 0;
+        g.DataBitsIndex = 3;
+        g.Mode = kModeLog;
+        g.LogFileName = logPath;
+        g.AckString = "K\r";
+        return g;
+    }
+    std::string WriteConfig(const SetupGlobals& g) {
+        const std::string path = folder.File("run.qv3");
+        WriteBytes(path, testing::Serialize(g));
+        return path;
+    }
+    // Starts the sim with extra arguments; false when it did not offer a device.
+    bool StartSim(std::vector<std::string> args) {
+        args.insert(args.begin(), QUORVANE_SIM_PROGRAM);
+        if (!sim.Start(args, folder.File("sim.err"))) return false;
+        const auto line = sim.ReadLine(In(kWait));
+        if (!line || line->rfind("/dev/", 0) != 0) return false;
+        pty = *line;
+        return true;
+    }
+    bool StartProgram(const std::string& config) {
+        return program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + pty},
+                             errPath, folder.File("program.out"));
+    }
+    // Waits until the log holds at least size bytes.
+    bool WaitForLog(size_t size) {
+        const auto deadline = In(kWait);
+        while (ReadBytes(logPath).size() < size) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
+    // Collects the escaped bytes of RX lines until they contain what, count times.
+    bool WaitForReceived(const std::string& what, int count, std::string& received) {
+        const auto deadline = In(kWait);
+        while (Occurrences(received, what) < count) {
+            const auto line = sim.ReadLine(deadline);
+            if (!line) return false;
+            if (line->rfind("RX ", 0) == 0) received += line->substr(3);
+        }
+        return true;
+    }
+    static int Occurrences(const std::string& text, const std::string& what) {
+        int n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    }
+
+    testing::ScratchFolder folder;
+    const std::string logPath = folder.File("log.txt");
+    const std::string errPath = folder.File("program.err");
+    ChildProcess sim, program;
+    std::string pty;
+};
+
+TEST_F(HeadlessE2e, RecordsArriveByteForByteAndAreAcknowledged) {
+    // Every byte value but CR inside the records, NUL and 8-bit codes included.
+    std::string records;
+    for (int r = 0; r < 40; ++r) {
+        for (int b = 0; b < 256; b += 7 + r % 5) {
+            if (b != '\r') records += static_cast<char>(b);
+        }
+        records += '\r';
+    }
+    WriteBytes(folder.File("records.bin"), records);
+    ASSERT_TRUE(StartSim({"--send-file", folder.File("records.bin"), "--count", "0"}));
+    ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
+
+    ASSERT_TRUE(WaitForLog(records.size())) << ReadBytes(errPath);
+    EXPECT_EQ(ReadBytes(logPath), records);
+    std::string received;
+    EXPECT_TRUE(WaitForReceived("K\\r", 40, received)) << received;
+    EXPECT_EQ(received, [] {
+        std::string acks;
+        for (int i = 0; i < 40; ++i) acks += "K\\r";
+        return acks;
+    }());
+
+    program.Signal(SIGINT);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    EXPECT_EQ(ReadBytes(errPath), "");
+}
+
+TEST_F(HeadlessE2e, TimedOutputArrivesAtItsInterval) {
+    SetupGlobals g = LogConfig();
+    g.AckString.clear();
+    g.TimerInterval = 300;
+    g.TimerOptions = 1 | 2;
+    g.TimerString = "T\r";
+    ASSERT_TRUE(StartSim({"--count", "0"}));
+    ASSERT_TRUE(StartProgram(WriteConfig(g)));
+
+    std::string received;
+    ASSERT_TRUE(WaitForReceived("T\\r", 1, received));
+    const auto first = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitForReceived("T\\r", 5, received));
+    const auto elapsed = std::chrono::steady_clock::now() - first;
+    // Never ahead of the schedule (one poll tick of slack), and not far behind it.
+    EXPECT_GE(elapsed, 4 * 300ms - 60ms);
+    EXPECT_LE(elapsed, 4 * 300ms + 3s);
+    EXPECT_EQ(received, "T\\rT\\rT\\rT\\rT\\r");
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+}
+
+TEST_F(HeadlessE2e, SigtermMidRecordLeavesACompleteLogAndExitsZero) {
+    WriteBytes(folder.File("partial.bin"), "first\rsecond\rthi");
+    ASSERT_TRUE(StartSim({"--send-file", folder.File("partial.bin"), "--count", "0"}));
+    ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
+    ASSERT_TRUE(WaitForLog(13)) << ReadBytes(errPath);
+    std::string received;
+    ASSERT_TRUE(WaitForReceived("K\\r", 2, received));  // both records fully handled
+
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    EXPECT_EQ(ReadBytes(logPath), "first\rsecond\r");
+    EXPECT_EQ(ReadBytes(errPath), "");
+}
+
+TEST_F(HeadlessE2e, AMissingFileExitsOneNamingIt) {
+    const std::string missing = folder.File("missing.qv3");
+    ASSERT_TRUE(program.Start({QUORVANE_PROGRAM, "--headless", missing}, errPath));
+    EXPECT_EQ(program.Wait(In(kWait)), 1);
+    const std::string err = ReadBytes(errPath);
+    EXPECT_NE(err.find(LoadString(4034) + ": " + missing + ": " + std::strerror(ENOENT)),
+              std::string::npos)
+        << err;
+}
+
+TEST_F(HeadlessE2e, AMissingDeviceExitsOneWithTheDeviceMessage) {
+    const std::string device = folder.File("no-such-tty");
+    ASSERT_TRUE(program.Start(
+        {QUORVANE_PROGRAM, "--headless", WriteConfig(LogConfig()), "--port", "COM1=" + device},
+        errPath));
+    EXPECT_EQ(program.Wait(In(kWait)), 1);
+    const std::string err = ReadBytes(errPath);
+    EXPECT_NE(err.find(LoadString(4031) + ": COM1 " + LoadString(4030)), std::string::npos) << err;
+    EXPECT_NE(err.find(device + ": " + std::strerror(ENOENT)), std::string::npos) << err;
+}
+
+}  // namespace
+}  // namespace quorvane
