@@ -1,8 +1,37 @@
 #!/usr/bin/env bash
-# The main job on built-in defaults: builds Quorvane and shows the configuration of the
-# example that reads single-field records ended by CR.
+# The main job on built-in defaults: builds Quorvane, starts the simulated balance on a
+# pseudo-terminal and runs the program headless on examples/demo-balance.qv3, which logs each
+# reading to standard output (with the time) and acknowledges it to the balance. Ctrl+C quits;
+# what the balance received is left in the temporary folder named at the end.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVANE_BUILD_DIR:-$here/build}
 "$here/scripts/build.sh"
-exec "$build/quorvane" --show-config "$here/examples/single-field-cr.qv3"
+
+work=$(mktemp -d -t quorvane-demo.XXXXXX)
+sim_pid=""
+cleanup() {
+    if [[ -n "$sim_pid" ]] && kill -0 "$sim_pid" 2>/dev/null; then
+        kill -TERM "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    echo "The balance's side of the session: $work/sim.out" >&2
+}
+trap cleanup EXIT
+
+"$build/quorvane-sim" --profile balance --interval 1000 >"$work/sim.out" 2>"$work/sim.err" &
+sim_pid=$!
+# The first line the simulator prints is its device.
+device=""
+for _ in $(seq 1 100); do
+    device=$(head -n 1 "$work/sim.out" 2>/dev/null || true)
+    [[ "$device" == /dev/* ]] && break
+    kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.err" >&2; exit 1; }
+    sleep 0.1
+done
+[[ "$device" == /dev/* ]] || { echo "quorvane-sim offered no device" >&2; exit 1; }
+
+echo "Simulated balance on $device; one reading a second. Ctrl+C quits." >&2
+status=0
+"$build/quorvane" --headless "$here/examples/demo-balance.qv3" --port "COM1=$device" || status=$?
+exit "$status"
