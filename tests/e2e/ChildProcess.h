@@ -26,6 +26,10 @@ inline Deadline In(std::chrono::milliseconds ms) {
 
 class ChildProcess {
   public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
     // stdoutFile empty: standard output comes through a pipe for ReadLine.
     bool Start(const std::vector<std::string>& args, const std::string& stderrFile,
                const std::string& stdoutFile = {}) {

@@ -155,6 +155,39 @@ TEST_F(HeadlessE2e, SigtermMidRecordLeavesACompleteLogAndExitsZero) {
     EXPECT_EQ(ReadBytes(errPath), "");
 }
 
+TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
+    const std::string link = folder.File("balance-link");
+    ASSERT_TRUE(StartSim({"--profile", "balance", "--interval", "100", "--link", link}));
+    pty = link;
+    ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
+    ASSERT_TRUE(WaitForLog(1)) << ReadBytes(errPath);
+    const auto waitForError = [&](const std::string& text) {
+        const auto deadline = In(kWait);
+        while (ReadBytes(errPath).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    };
+    sim.Signal(SIGTERM);  // the device goes away
+    ASSERT_TRUE(sim.Wait(In(kWait)).has_value());
+    ASSERT_TRUE(waitForError(LoadString(4030))) << ReadBytes(errPath);
+
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(
+        {QUORVANE_SIM_PROGRAM, "--profile", "balance", "--interval", "100", "--link", link},
+        folder.File("sim2.err")));
+    ASSERT_TRUE(second.ReadLine(In(kWait)).has_value());
+    ASSERT_TRUE(waitForError("is back.")) << ReadBytes(errPath);
+    const size_t before = ReadBytes(logPath).size();
+    ASSERT_TRUE(WaitForLog(before + 11));  // records from the device that came back
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    const std::string err = ReadBytes(errPath);
+    EXPECT_EQ(Occurrences(err, LoadString(4030)), 1) << err;
+    EXPECT_EQ(Occurrences(err, "is back."), 1) << err;
+}
+
 TEST_F(HeadlessE2e, AMissingFileExitsOneNamingIt) {
     const std::string missing = folder.File("missing.qv3");
     ASSERT_TRUE(program.Start({QUORVANE_PROGRAM, "--headless", missing}, errPath));
