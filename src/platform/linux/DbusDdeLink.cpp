@@ -1,0 +1,112 @@
+#include "platform/linux/DbusDdeLink.h"
+
+#include <QDBusMessage>
+#include <QStringList>
+
+#include "delivery/DdeBusNames.h"
+#include "platform/linux/DbusDdeLinkSubscription.h"
+#include "platform/linux/SessionBus.h"
+
+namespace quorvane {
+
+namespace {
+
+QDBusMessage BusDaemonCall(const char* method) {
+    return QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
+}
+
+int nextConnectionNumber = 0;
+
+}  // namespace
+
+DbusDdeLink::DbusDdeLink(std::string address)
+    : address_(std::move(address)),
+      connectionName_(QStringLiteral("quorvane-dde-link-%1").arg(++nextConnectionNumber)) {}
+
+DbusDdeLink::~DbusDdeLink() {
+    for (auto& [handle, link] : links_) delete link;
+    links_.clear();
+    if (connection_) {
+        connection_.reset();
+        QDBusConnection::disconnectFromBus(connectionName_);
+    }
+}
+
+bool DbusDdeLink::EnsureConnection() {
+    if (connection_ && connection_->isConnected()) return true;
+    std::string address = address_;
+    if (address.empty()) {
+        auto found = SessionBusAddress();
+        if (!found) return false;
+        address = *found;
+    }
+    connection_.reset();
+    QDBusConnection::disconnectFromBus(connectionName_);
+    connection_ = std::make_unique<QDBusConnection>(
+        QDBusConnection::connectToBus(QString::fromStdString(address), connectionName_));
+    if (connection_->isConnected()) return true;
+    connection_.reset();
+    QDBusConnection::disconnectFromBus(connectionName_);
+    return false;
+}
+
+// Blocking questions to the bus daemon only: it is another process, so nothing of ours
+// has to run meanwhile, and no callback can arrive inside Subscribe.
+QString DbusDdeLink::OwnerOf(const QString& busName) {
+    QDBusMessage ask = BusDaemonCall("GetNameOwner");
+    ask << busName;
+    const QDBusMessage reply = connection_->call(ask, QDBus::Block, kBusTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    return reply.arguments().first().toString();
+}
+
+QString DbusDdeLink::FindNameIgnoringCase(const QString& busName) {
+    const QDBusMessage reply =
+        connection_->call(BusDaemonCall("ListNames"), QDBus::Block, kBusTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    QStringList names = reply.arguments().first().toStringList();
+    names.sort();  // the same choice every time when several match
+    for (const QString& name : names)
+        if (!name.startsWith(u':') && name.compare(busName, Qt::CaseInsensitive) == 0) return name;
+    return {};
+}
+
+DdeLinkResult DbusDdeLink::Subscribe(const std::string& application, const std::string& topic,
+                                     const std::string& item, ValueCallback onValue,
+                                     ErrorCallback onError) {
+    const std::string busName = DdeBusName(application, topic);
+    if (!IsValidWellKnownBusName(busName)) return {0, busName + " is not a valid bus name"};
+    if (!EnsureConnection()) return {0, "there is no session bus"};
+
+    QString name = QString::fromStdString(busName);
+    auto link =
+        std::make_unique<DbusDdeLinkSubscription>(*connection_, name, item, onValue, onError);
+    QString owner = OwnerOf(name);
+    if (owner.isEmpty()) {
+        name = FindNameIgnoringCase(name);
+        if (name.isEmpty()) return {0, "no program serves " + busName};
+        link = std::make_unique<DbusDdeLinkSubscription>(*connection_, name, item,
+                                                         std::move(onValue), std::move(onError));
+        owner = OwnerOf(name);
+        if (owner.isEmpty()) return {0, "no program serves " + name.toStdString()};
+    }
+    std::string failure;
+    if (!link->Start(owner, &failure)) return {0, failure};
+    const DdeLinkHandle handle = ++lastHandle_;
+    links_[handle] = link.release();
+    return {handle, {}};
+}
+
+void DbusDdeLink::Unsubscribe(DdeLinkHandle handle) {
+    const auto it = links_.find(handle);
+    if (it == links_.end()) return;
+    DbusDdeLinkSubscription* link = it->second;
+    links_.erase(it);
+    link->Stop();
+    // Later: this may be a callback of the link itself.
+    link->deleteLater();
+}
+
+}  // namespace quorvane
