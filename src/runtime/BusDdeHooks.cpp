@@ -1,0 +1,59 @@
+#include "runtime/BusDdeHooks.h"
+
+#include "delivery/DdeBusMessages.h"
+#include "setup/StringTable.h"
+
+namespace quorvane {
+
+BusDdeHooks::BusDdeHooks(const SetupGlobals& g, DdeServer& server, Messages& messages,
+                         DdeLinks* links)
+    : g_(g), server_(server), messages_(messages), links_(links), items_(&server) {
+    server_.SetItemSource(&items_);
+}
+
+BusDdeHooks::~BusDdeHooks() {
+    // The server may outlive these hooks; it must not read the items after this.
+    server_.Release();
+    server_.SetItemSource(nullptr);
+}
+
+void BusDdeHooks::SetExecuteHandler(DdeExecuteHandler handler) {
+    server_.SetExecuteHandler(std::move(handler));
+}
+
+void BusDdeHooks::ConversationEnded(DdeConversationId id) {
+    if (flags_ && id != 0 && flags_->DdeConversation == id) flags_->DdeConversation = 0;
+}
+
+void BusDdeHooks::ShutdownClient() {
+    if (links_) links_->Unload();
+    server_.Release();
+    servedTopic_.clear();
+    topicTried_ = false;
+}
+
+void BusDdeHooks::SetTopic(const std::string& topic) {
+    items_.SetFieldCount(g_.NumberOfFields);
+    if (topicTried_ && topic == servedTopic_) return;
+    topicTried_ = true;
+    servedTopic_ = topic;
+    const DdeServeStatus status = server_.Serve(topic);
+    if (status.result == DdeServeResult::Serving) return;
+    const LocalizedText text = DdeServeMessage(status, topic);
+    messages_.Show(text.In(CurrentStrings().language()), LoadString(kStrQuorvaneTitle),
+                   MessageButtons::Ok, MessageIcon::Exclamation);
+}
+
+void BusDdeHooks::ItemUpdated(const std::string& item, const std::string& text) {
+    items_.SetItem(item, text);
+}
+
+void BusDdeHooks::EstablishCommandLink() {
+    if (links_) links_->EstablishCommandLink();
+}
+
+void BusDdeHooks::EstablishBufferLink() {
+    if (links_) links_->EstablishBufferLink();
+}
+
+}  // namespace quorvane
