@@ -75,7 +75,8 @@ void RuntimeSession::Activate() {
     view_.SetSuspended(false);
 
     view_.SetLineButtons((g_.WindowButtons & 1) != 0, (g_.WindowButtons & 2) != 0);
-    view_.SetTimedOutputMenu(g_.TimerInterval != 0, output_.TimedOutputEnabled());
+    timedMenuVisible_ = g_.TimerInterval != 0;
+    view_.SetTimedOutputMenu(timedMenuVisible_, output_.TimedOutputEnabled());
 
     std::vector<StringButtonInfo> buttons;
     for (int n = 1; n <= kStringButtons; ++n) {
@@ -283,7 +284,17 @@ void RuntimeSession::ToggleTimedOutput() {
 
 void RuntimeSession::SetTimedOutputEnabled(bool enabled) {
     output_.SetTimedOutputEnabled(enabled);
-    view_.SetTimedOutputMenu(g_.TimerInterval != 0, enabled);
+    view_.SetTimedOutputMenu(timedMenuVisible_, enabled);
+}
+
+void RuntimeSession::SetTimedOutputMenu(bool timedOutputEnabled, bool itemEnabled) {
+    view_.SetTimedOutputMenu(timedMenuVisible_, timedOutputEnabled);
+    view_.SetTimedOutputItemEnabled(itemEnabled);
+}
+
+void RuntimeSession::ClearFieldBoxes() {
+    const int fieldCount = std::clamp<int>(g_.NumberOfFields, 1, kMaxFields);
+    for (int n = 1; n <= fieldCount; ++n) SetFieldText(n, std::string());
 }
 
 std::string RuntimeSession::ItemText(const std::string& item) const {

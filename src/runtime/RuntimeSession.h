@@ -80,6 +80,16 @@ class RuntimeSession : private EngineView {
     void ToggleTimedOutput();
     void SetTimedOutputEnabled(bool enabled);
     void RestartTimedOutputSchedule() { output_.RestartSchedule(); }
+    // TOutCtrl's caption from timedOutputEnabled and whether it can be chosen; an item hidden
+    // at activation stays hidden until the next activation.
+    void SetTimedOutputMenu(bool timedOutputEnabled, bool itemEnabled);
+
+    // Empties the boxes Field(1..N) (and their DDE items); pending field values and the
+    // record number stay.
+    void ClearFieldBoxes();
+    // The window: restored without activation, or minimized (nothing headless).
+    void ShowNormal() { view_.ShowNormal(); }
+    void Minimize() { view_.Minimize(); }
 
     // Buttons of the window, and the line commands of hot keys and DDE commands.
     void PressStringButton(int n) { output_.PressStringButton(n); }
@@ -134,6 +144,7 @@ class RuntimeSession : private EngineView {
     std::array<std::string, kMaxFields + 1> fieldTexts_;
     std::string recordNumber_;
     std::string dateTimeText_;
+    bool timedMenuVisible_ = false;  // TOutCtrl shown: the timer had an interval at activation
     bool dateTimeShown_ = false;
     DateTimeParts dateTimeLast_;
     bool commandLinkPending_ = false;

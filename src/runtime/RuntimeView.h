@@ -35,6 +35,8 @@ class RuntimeView {
     // TOutCtrl: hidden when the timer has no interval; its caption follows enabled
     // ("&Disable Timed Output" while timed output is on, "&Enable Timed Output" while off).
     virtual void SetTimedOutputMenu(bool /*visible*/, bool /*enabled*/) {}
+    // Whether TOutCtrl can be chosen (off while it would transmit an empty TimerString).
+    virtual void SetTimedOutputItemEnabled(bool /*canChoose*/) {}
     // The string buttons that have a string, in row order; the others are hidden.
     virtual void SetStringButtons(const std::vector<StringButtonInfo>& /*visible*/) {}
     // DTRToggleButton and BreakButton.
@@ -45,8 +47,10 @@ class RuntimeView {
     virtual void SetPlacement(int /*left*/, int /*top*/) {}
     // The placement to store at unload; false when there is no window or it is minimized.
     virtual bool GetPlacement(int& /*left*/, int& /*top*/) { return false; }
-    // MinimizeOnActivation.
+    // MinimizeOnActivation, and {APPMINIMIZE}.
     virtual void Minimize() {}
+    // Shows the window, restoring it when minimized, without activating it ({APPNORMAL}).
+    virtual void ShowNormal() {}
     // The session has unloaded: the window closes, the headless runner ends.
     virtual void Closed() {}
 };

@@ -31,6 +31,7 @@ class FakeRuntimeView : public RuntimeView {
         timerMenuVisible = visible;
         timerMenuEnabled = enabled;
     }
+    void SetTimedOutputItemEnabled(bool canChoose) override { timerItemEnabled = canChoose; }
     void SetStringButtons(const std::vector<StringButtonInfo>& visible) override {
         buttons = visible;
     }
@@ -54,6 +55,10 @@ class FakeRuntimeView : public RuntimeView {
         return true;
     }
     void Minimize() override { minimized = true; }
+    void ShowNormal() override {
+        minimized = false;
+        ++shownNormal;
+    }
     void Closed() override {
         Add("view.Closed");
         ++closed;
@@ -65,6 +70,7 @@ class FakeRuntimeView : public RuntimeView {
     int dateTimeUpdates = 0;
     bool dateTimeVisible = false, suspended = false;
     bool timerMenuVisible = false, timerMenuEnabled = false;
+    bool timerItemEnabled = true;
     std::vector<StringButtonInfo> buttons;
     bool dtrButton = false, breakButton = false;
     bool portLost = false;
@@ -73,6 +79,7 @@ class FakeRuntimeView : public RuntimeView {
     bool hasPlacement = false;  // GetPlacement answers left/top
     bool minimized = false;
     int closed = 0;
+    int shownNormal = 0;
     std::function<void()> onClosed;
 
   private:
