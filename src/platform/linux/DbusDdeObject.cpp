@@ -20,7 +20,7 @@ void DbusDdeObject::Execute(const QString& command) {
                        QStringLiteral("The command holds characters the code page lacks."));
         return;
     }
-    if (!*handler_ || !(*handler_)(bytes))
+    if (!handler_ || !*handler_ || !(*handler_)(bytes))
         sendErrorReply(QString::fromUtf8(kDdeErrorRefused),
                        QStringLiteral("The command was refused."));
 }
@@ -29,7 +29,7 @@ QString DbusDdeObject::Request(const QString& item) {
     std::string value;
     bool lossless = true;
     const std::string name = DdeTextFromBus(item.toStdString(), &lossless);
-    if (!lossless || !*source_ || !(*source_)->ItemValue(name, value)) {
+    if (!lossless || !source_ || !*source_ || !(*source_)->ItemValue(name, value)) {
         sendErrorReply(QString::fromUtf8(kDdeErrorNoSuchItem),
                        QStringLiteral("No such item: ") + item);
         return {};
@@ -39,7 +39,7 @@ QString DbusDdeObject::Request(const QString& item) {
 
 QStringList DbusDdeObject::Items() {
     QStringList names;
-    if (*source_)
+    if (source_ && *source_)
         for (const std::string& name : (*source_)->ItemNames()) names << FromBytes(name);
     return names;
 }

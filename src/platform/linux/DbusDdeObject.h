@@ -21,6 +21,12 @@ class DbusDdeObject : public QObject, protected QDBusContext {
     // refuses every command.
     DbusDdeObject(const DdeItemSource* const* source, const DdeExecuteHandler* handler)
         : source_(source), handler_(handler) {}
+    // Cuts the object off from its server before the server goes away: a call already queued
+    // for the deleted-later object then answers as a server without items or commands.
+    void Detach() {
+        source_ = nullptr;
+        handler_ = nullptr;
+    }
 
   public Q_SLOTS:
     void Execute(const QString& command);

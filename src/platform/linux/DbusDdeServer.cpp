@@ -111,6 +111,7 @@ void DbusDdeServer::Disconnect() {
     }
     // A command being executed may be what released us: the object goes after its call.
     if (object_) {
+        object_->Detach();
         object_->deleteLater();
         object_ = nullptr;
     }
