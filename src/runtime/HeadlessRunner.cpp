@@ -15,17 +15,27 @@
 
 #include "config/ConfigFile.h"
 #include "config/SetupGlobals.h"
+#include "delivery/DdeBusMessages.h"
 #include "engine/FileLogSink.h"
+#include "platform/linux/DbusDdeClient.h"
+#include "platform/linux/DbusDdeLink.h"
+#include "platform/linux/DbusDdeServer.h"
 #include "platform/linux/PortDevices.h"
 #include "platform/linux/PosixSerialPort.h"
 #include "platform/linux/QtSettingsStore.h"
+#include "platform/linux/SessionBus.h"
 #include "platform/linux/SteadyClock.h"
 #include "platform/linux/SystemLocale.h"
+#include "runtime/BusDdeHooks.h"
+#include "runtime/DdeCommandInterpreter.h"
 #include "runtime/DdeHooks.h"
+#include "runtime/DdeLinks.h"
+#include "runtime/DdeLinksMenu.h"
 #include "runtime/HeadlessView.h"
 #include "runtime/HotKeyHooks.h"
 #include "runtime/NullDeliveryServices.h"
 #include "runtime/RuntimeSession.h"
+#include "runtime/SessionCommandHost.h"
 #include "serial/PortDriver.h"
 #include "setup/StderrMessages.h"
 #include "setup/StringTable.h"
@@ -115,15 +125,50 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
 
     SteadyClock clock;
     NullKeystrokeTarget keys;  // no desktop delivery yet: keystrokes go nowhere
-    NullDdeClient dde;
     FileLogSink log;
     QtSettingsStore settings;
-    NullDdeHooks ddeHooks;
     NullHotKeyHooks hotKeys;
+
+    // The DDE features need the session bus; without one the program runs without them.
+    // There is no clipboard headless: copies are accepted and change nothing, pastes are
+    // disabled.
+    NullDdeClient noDdeClient;
+    NullDdeHooks noDdeHooks;
+    const bool bus = SessionBusAvailable();
+    if (!bus) {
+        messages.Show(DdeNoBusText().In(CurrentStrings().language()), LoadString(kStrQuorvaneTitle),
+                      MessageButtons::Ok, MessageIcon::Exclamation);
+    }
+    DbusDdeServer ddeServer;
+    DbusDdeClient ddeClient;
+    DbusDdeLink linkClient;
+    DdeLinks links(g, linkClient, messages, nullptr);
+    DdeLinksMenu linksMenu(links);
+    BusDdeHooks busHooks(g, ddeServer, messages, &links);
+    DdeClient& dde = bus ? static_cast<DdeClient&>(ddeClient) : noDdeClient;
+    DdeHooks& ddeHooks = bus ? static_cast<DdeHooks&>(busHooks) : noDdeHooks;
+
     HeadlessView view(std::cerr, g.PortName, [&app] { app.quit(); });
     RuntimeSession session(RuntimeServices{g, port, clock, messages, locale, keys, dde, log,
                                            settings, ddeHooks, hotKeys, nullptr},
                            view);
+    SessionCommandHost commandHost(session, g, port, messages);
+    commandHost.SetLinkMenu(&linksMenu);
+    DdeCommandInterpreter interpreter(g, commandHost, messages, clock, locale);
+    const auto execute = [&interpreter](const std::string& command) {
+        return interpreter.Execute(command);
+    };
+    busHooks.SetExecuteHandler(execute);
+    busHooks.AttachFlags(&session.Flags());
+    ddeClient.SetDisconnectCallback(
+        [&busHooks](DdeConversationId id) { busHooks.ConversationEnded(id); });
+    links.SetCommandRunner(execute);
+    links.SetScheduler([&session](DdeLinkKind kind) {
+        if (kind == DdeLinkKind::Command)
+            session.RequestCommandLink();
+        else
+            session.RequestBufferLink();
+    });
     session.Activate();
 
     QSocketNotifier quitNotifier(g_signalPipe[0], QSocketNotifier::Read);
