@@ -20,6 +20,7 @@
 #include "platform/linux/DbusDdeClient.h"
 #include "platform/linux/DbusDdeLink.h"
 #include "platform/linux/DbusDdeServer.h"
+#include "platform/linux/DesktopServices.h"
 #include "platform/linux/PortDevices.h"
 #include "platform/linux/PosixSerialPort.h"
 #include "platform/linux/QtSettingsStore.h"
@@ -124,10 +125,13 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     }
 
     SteadyClock clock;
-    NullKeystrokeTarget keys;  // no desktop delivery yet: keystrokes go nowhere
     FileLogSink log;
     QtSettingsStore settings;
-    NullHotKeyHooks hotKeys;
+    // Keystrokes and hot keys on the X display when there is one; without one activation
+    // says what does not work.
+    DesktopServices desktop(g, messages, clock);
+    KeystrokeTarget& keys = desktop.Keys();
+    HotKeyHooks& hotKeys = desktop.HotKeys();
 
     // The DDE features need the session bus; without one the program runs without them.
     // There is no clipboard headless: copies are accepted and change nothing, pastes are
@@ -154,6 +158,7 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
                            view);
     SessionCommandHost commandHost(session, g, port, messages);
     commandHost.SetLinkMenu(&linksMenu);
+    desktop.ConnectHost(commandHost);
     DdeCommandInterpreter interpreter(g, commandHost, messages, clock, locale);
     const auto execute = [&interpreter](const std::string& command) {
         return interpreter.Execute(command);
