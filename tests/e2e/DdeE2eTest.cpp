@@ -1,0 +1,455 @@
+// The real `quorvane --headless` on a private session bus: its items, commands and quit
+// over the bus, its DDE client talking to a second Quorvane, and the two links following
+// that peer's field. The bus side is driven with gdbus and dbus-monitor.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <list>
+#include <regex>
+#include <thread>
+
+#include "config/ConfigTestSupport.h"
+#include "delivery/DdeBusMessages.h"
+#include "e2e/ChildProcess.h"
+#include "setup/StringTable.h"
+
+namespace quorvane {
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::ChildProcess;
+using e2e::In;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+constexpr auto kWait = 20s;  // generous: the machine is shared
+
+// One private dbus-daemon for the whole binary: no test meets the desktop's bus, and every
+// headless run of this binary finds a bus (so the other e2e tests see a quiet stderr).
+class PrivateBusEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        int out[2];
+        if (pipe2(out, O_CLOEXEC) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);  // dies with the test, also when it is killed
+            dup2(out[1], 1);
+            const int quiet = open("/dev/null", O_WRONLY);  // its warnings are no test output
+            if (quiet >= 0) dup2(quiet, 2);
+            execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
+                   "--print-address=1", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        std::string line;
+        const auto deadline = In(kWait);
+        while (pid_ > 0 && line.find('\n') == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
+            pollfd p{out[0], POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0) continue;
+            char chunk[512];
+            const ssize_t n = read(out[0], chunk, sizeof chunk);
+            if (n <= 0) break;
+            line.append(chunk, static_cast<size_t>(n));
+        }
+        close(out[0]);
+        const size_t lf = line.find('\n');
+        if (lf == std::string::npos) return;
+        Address() = line.substr(0, lf);
+        setenv("DBUS_SESSION_BUS_ADDRESS", Address().c_str(), 1);
+    }
+    void TearDown() override {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    static std::string& Address() {
+        static std::string address;
+        return address;
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+[[maybe_unused]] ::testing::Environment* const kPrivateBus =
+    ::testing::AddGlobalTestEnvironment(new PrivateBusEnvironment);
+
+struct ShellResult {
+    int status = -1;
+    std::string out;  // standard output and error together
+};
+
+ShellResult Shell(const std::string& command) {
+    ShellResult result;
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return result;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) result.out.append(chunk, n);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// One DDE method of the server on busName; argument (if any) goes as a string.
+ShellResult DdeCall(const std::string& busName, const std::string& method,
+                    const std::string& argument = {}, bool withArgument = true) {
+    std::string command = "gdbus call --session --timeout 10 --dest " + busName +
+                          " --object-path /org/quorvane/Dde --method org.quorvane.Dde1." + method;
+    // A GVariant string literal, so that no text is read as a number or a dictionary.
+    if (withArgument) command += " " + ShellQuote("\"" + argument + "\"");
+    return Shell(command);
+}
+
+bool WaitForName(const std::string& busName) {
+    return Shell("gdbus wait --session --timeout 20 " + busName).status == 0;
+}
+
+bool NameHasOwner(const std::string& busName) {
+    return Shell(
+               "gdbus call --session --dest org.freedesktop.DBus --object-path "
+               "/org/freedesktop/DBus --method org.freedesktop.DBus.NameHasOwner " +
+               busName)
+               .out.find("true") != std::string::npos;
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// One headless Quorvane with its simulated device.
+struct Instance {
+    explicit Instance(std::string n) : name(std::move(n)) {}
+    std::string name;
+    ChildProcess sim, program;
+    std::string pty;
+    std::string received;  // escaped bytes of the device's RX lines so far
+};
+
+class DdeE2e : public ::testing::Test {
+  protected:
+    DdeE2e() {
+        setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+        SetInterfaceLanguage(InterfaceLanguageFromEnvironment());
+    }
+    void SetUp() override { ASSERT_FALSE(PrivateBusEnvironment::Address().empty()); }
+
+    // Logs single-field CR records to NAME.log and serves topic.
+    SetupGlobals Config(const std::string& name, const std::string& topic) {
+        SetupGlobals g = testing::FileNewSettings();
+        g.Parity = 0;
+        g.DataBitsIndex = 3;
+        g.Mode = kModeLog;
+        g.LogFileName = folder.File(name + ".log");
+        g.DdeTopicName = topic;
+        return g;
+    }
+    bool StartSim(Instance& i, std::vector<std::string> args) {
+        args.insert(args.begin(), QUORVANE_SIM_PROGRAM);
+        if (!i.sim.Start(args, folder.File(i.name + ".sim.err"))) return false;
+        const auto line = i.sim.ReadLine(In(kWait));
+        if (!line || line->rfind("/dev/", 0) != 0) return false;
+        i.pty = *line;
+        return true;
+    }
+    bool StartProgram(Instance& i, const SetupGlobals& g) {
+        const std::string config = folder.File(i.name + ".qv3");
+        WriteBytes(config, testing::Serialize(g));
+        return i.program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + i.pty},
+                               Err(i), folder.File(i.name + ".out"));
+    }
+    std::string Err(const Instance& i) { return folder.File(i.name + ".err"); }
+    // Reads the device's RX lines until what has arrived count times in all.
+    bool WaitForReceived(Instance& i, const std::string& what, int count = 1) {
+        const auto deadline = In(kWait);
+        while (Occurrences(i.received, what) < count) {
+            const auto line = i.sim.ReadLine(deadline);
+            if (!line) return false;
+            if (line->rfind("RX ", 0) == 0) i.received += line->substr(3);
+        }
+        return true;
+    }
+    bool WaitForFile(const std::string& path, const std::string& text) {
+        const auto deadline = In(kWait);
+        while (ReadBytes(path).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
+    // The peer's device goes away and comes back on the same link with records to send.
+    bool FeedPeerLater(Instance& peer, const std::string& link, const std::string& records) {
+        peer.sim.Signal(SIGTERM);
+        if (!peer.sim.Wait(In(kWait))) return false;
+        WriteBytes(folder.File("peer-records.bin"), records);
+        ChildProcess& next = peerSims.emplace_back();
+        if (!next.Start({QUORVANE_SIM_PROGRAM, "--send-file", folder.File("peer-records.bin"),
+                         "--count", "0", "--link", link},
+                        folder.File("peer2.sim.err")))
+            return false;
+        return next.ReadLine(In(kWait)).has_value();
+    }
+    bool Quit(Instance& i) {
+        i.program.Signal(SIGTERM);
+        return i.program.Wait(In(kWait)) == 0;
+    }
+
+    testing::ScratchFolder folder;
+    std::list<ChildProcess> peerSims;
+};
+
+const std::string kChangedRule =
+    "type='signal',interface='org.quorvane.Dde1',member='Changed',path='/org/quorvane/Dde'";
+
+// The next count Changed signals that dbus-monitor shows, as item=value (DateTime left out).
+std::vector<std::string> ChangedSignals(ChildProcess& monitor, size_t count) {
+    std::vector<std::string> changes;
+    const auto deadline = In(kWait);
+    const std::regex value("^   string \"([\\s\\S]*)\"$");
+    while (changes.size() < count) {
+        const auto line = monitor.ReadLine(deadline);
+        if (!line) break;
+        if (line->find("member=Changed") == std::string::npos) continue;
+        std::smatch item, text;
+        const auto first = monitor.ReadLine(deadline);
+        const auto second = monitor.ReadLine(deadline);
+        if (!first || !second || !std::regex_match(*first, item, value) ||
+            !std::regex_match(*second, text, value)) {
+            ADD_FAILURE() << "unexpected monitor lines: "
+                          << ::testing::PrintToString(first.value_or("")) << " | "
+                          << ::testing::PrintToString(second.value_or(""));
+            break;
+        }
+        if (item[1] == "DateTime") continue;  // the clock's own updates
+        changes.push_back(item[1].str() + "=" + text[1].str());
+    }
+    return changes;
+}
+
+TEST_F(DdeE2e, EachFieldIsPublishedToChangedInOrderAndRequestAnswersTheLastValue) {
+    ChildProcess monitor;
+    ASSERT_TRUE(monitor.Start({"/usr/bin/dbus-monitor", "--session", kChangedRule},
+                              folder.File("monitor.err")));
+    ASSERT_TRUE(monitor.ReadLine(In(kWait)).has_value());  // it is listening
+
+    Instance scale("scale");
+    WriteBytes(folder.File("records.bin"), "1.5,A\r2.5,B\r2.5,B\r");
+    ASSERT_TRUE(StartSim(scale, {"--send-file", folder.File("records.bin"), "--count", "0"}));
+    SetupGlobals g = Config("scale", "Scale");
+    g.RecordStructure = 1;
+    g.NumberOfFields = 2;
+    ASSERT_TRUE(StartProgram(scale, g));
+
+    // A repeated record is published again: linked clients count updates.
+    EXPECT_EQ(ChangedSignals(monitor, 9),
+              (std::vector<std::string>{"Field(1)=1.5", "Field(2)=A\r", "RecordNumber=1",
+                                        "Field(1)=2.5", "Field(2)=B\r", "RecordNumber=2",
+                                        "Field(1)=2.5", "Field(2)=B\r", "RecordNumber=3"}));
+    EXPECT_NE(DdeCall("Quorvane.Scale", "Request", "field(2)").out.find("('B\\r',)"),
+              std::string::npos);
+    const ShellResult unknown = DdeCall("Quorvane.Scale", "Request", "Field(3)");
+    EXPECT_NE(unknown.status, 0);
+    EXPECT_NE(unknown.out.find("org.quorvane.Dde1.NoSuchItem"), std::string::npos) << unknown.out;
+    EXPECT_TRUE(Quit(scale));
+    EXPECT_EQ(ReadBytes(Err(scale)), "");
+}
+
+TEST_F(DdeE2e, ExecuteSendsToTheDeviceAndARefusedCommandFailsTheCall) {
+    Instance scale("scale");
+    ASSERT_TRUE(StartSim(scale, {"--count", "0"}));
+    ASSERT_TRUE(StartProgram(scale, Config("scale", "Scale")));
+    ASSERT_TRUE(WaitForName("Quorvane.Scale")) << ReadBytes(Err(scale));
+
+    const ShellResult sent = DdeCall("Quorvane.Scale", "Execute", "{SEND(Abc)}");
+    EXPECT_EQ(sent.status, 0) << sent.out;
+    ASSERT_TRUE(WaitForReceived(scale, "Abc"));
+
+    const ShellResult refused = DdeCall("Quorvane.Scale", "Execute", "{NO-SUCH-COMMAND(x)}");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.out.find("org.quorvane.Dde1.Refused"), std::string::npos) << refused.out;
+    // The refused command sent nothing: the next output follows "Abc" directly.
+    ASSERT_EQ(DdeCall("Quorvane.Scale", "Execute", "{SEND(Z)}").status, 0);
+    ASSERT_TRUE(WaitForReceived(scale, "Z"));
+    EXPECT_EQ(scale.received, "AbcZ");
+    EXPECT_TRUE(Quit(scale));
+}
+
+TEST_F(DdeE2e, AppExitEndsTheProgramWithCodeZeroAndReleasesTheName) {
+    Instance scale("scale");
+    ASSERT_TRUE(StartSim(scale, {"--count", "0"}));
+    ASSERT_TRUE(StartProgram(scale, Config("scale", "Scale")));
+    ASSERT_TRUE(WaitForName("Quorvane.Scale")) << ReadBytes(Err(scale));
+
+    EXPECT_EQ(DdeCall("Quorvane.Scale", "Execute", "{APPEXIT}").status, 0);
+    EXPECT_EQ(scale.program.Wait(In(kWait)), 0);
+    EXPECT_FALSE(NameHasOwner("Quorvane.Scale"));
+    EXPECT_EQ(ReadBytes(Err(scale)), "");
+}
+
+TEST_F(DdeE2e, ASecondInstanceForTheSameTopicSaysSoAndKeepsRunning) {
+    Instance first("first"), second("second");
+    ASSERT_TRUE(StartSim(first, {"--count", "0"}));
+    ASSERT_TRUE(StartProgram(first, Config("first", "Scale")));
+    ASSERT_TRUE(WaitForName("Quorvane.Scale"));
+
+    WriteBytes(folder.File("records.bin"), "r1\r");
+    ASSERT_TRUE(StartSim(second, {"--send-file", folder.File("records.bin"), "--count", "0"}));
+    ASSERT_TRUE(StartProgram(second, Config("second", "Scale")));
+    const std::string taken =
+        DdeNameTakenText("Scale", "Quorvane.Scale").In(CurrentStrings().language());
+    ASSERT_TRUE(WaitForFile(Err(second), taken)) << ReadBytes(Err(second));
+    ASSERT_TRUE(WaitForFile(folder.File("second.log"), "r1\r"));  // it goes on working
+
+    // The topic stays with the first.
+    ASSERT_EQ(DdeCall("Quorvane.Scale", "Execute", "{SEND(one)}").status, 0);
+    ASSERT_TRUE(WaitForReceived(first, "one"));
+    EXPECT_TRUE(Quit(second));
+    EXPECT_EQ(Occurrences(ReadBytes(Err(second)), taken), 1);
+    EXPECT_TRUE(Quit(first));
+}
+
+TEST_F(DdeE2e, TheClientSendsPreambleThenEachFieldsPostambleAndReconnectsToARestartedPeer) {
+    Instance peer("peer"), sender("sender");
+    ASSERT_TRUE(StartSim(peer, {"--count", "0"}));
+    ASSERT_TRUE(StartProgram(peer, Config("peer", "Peer")));
+    ASSERT_TRUE(WaitForName("Quorvane.Peer")) << ReadBytes(Err(peer));
+
+    // The balance reads "+0012.50 g": two fields at the blank.
+    ASSERT_TRUE(StartSim(sender, {"--profile", "balance", "--interval", "100"}));
+    SetupGlobals g = Config("sender", "Sender");
+    g.Mode = kModeDde;
+    g.DdeTargetApp = "quorvane";  // names match regardless of case
+    g.DdeTargetTopic = "PEER";
+    g.RecordStructure = 1;
+    g.NumberOfFields = 2;
+    g.DelimiterChar = " ";
+    g.RecordPreamble = "{SEND(P)}";
+    g.FieldPostamble[1] = "{SEND(1)}";
+    g.FieldPostamble[2] = "{SEND(2)}";
+    ASSERT_TRUE(StartProgram(sender, g));
+
+    ASSERT_TRUE(WaitForReceived(peer, "P12", 3)) << peer.received << ReadBytes(Err(sender));
+    EXPECT_EQ(peer.received.substr(0, 9), "P12P12P12");
+
+    // The peer restarts, on a device of its own so that its output is told apart.
+    ASSERT_TRUE(Quit(peer));
+    Instance restarted("restarted");
+    ASSERT_TRUE(StartSim(restarted, {"--count", "0"}));
+    ASSERT_TRUE(StartProgram(restarted, Config("restarted", "Peer")));
+    ASSERT_TRUE(WaitForReceived(restarted, "P12", 3))
+        << restarted.received << ReadBytes(Err(sender));
+    // A reconnect starts at a record's beginning.
+    EXPECT_EQ(restarted.received.substr(0, 9), "P12P12P12");
+    EXPECT_TRUE(Quit(sender));
+    EXPECT_TRUE(Quit(restarted));
+    EXPECT_EQ(ReadBytes(Err(sender)), "");
+}
+
+TEST_F(DdeE2e, ACommandSourceLinkRunsEachCommandThePeerPublishes) {
+    Instance peer("peer"), linker("linker");
+    const std::string link = folder.File("peer-device");
+    ASSERT_TRUE(StartSim(peer, {"--count", "0", "--link", link}));
+    peer.pty = link;
+    ASSERT_TRUE(StartProgram(peer, Config("peer", "Peer")));
+    ASSERT_TRUE(WaitForName("Quorvane.Peer"));
+
+    ASSERT_TRUE(StartSim(linker, {"--count", "0"}));
+    SetupGlobals g = Config("linker", "Linker");
+    g.CommandLinkApp = "Quorvane";
+    g.CommandLinkTopic = "Peer";
+    g.CommandLinkItem = "Field(1)";
+    g.CommandLinkOnActivation = kTrue;
+    ASSERT_TRUE(StartProgram(linker, g));
+    ASSERT_TRUE(WaitForName("Quorvane.Linker"));
+    // Answered only once activation, and with it the link, is done.
+    ASSERT_EQ(DdeCall("Quorvane.Linker", "Execute", "{SEND(ready)}").status, 0);
+    ASSERT_TRUE(WaitForReceived(linker, "ready"));
+
+    ASSERT_TRUE(FeedPeerLater(peer, link, "{SEND(X1)}\r{SEND(X2)}\r{SEND(X2)}\r"));
+    ASSERT_TRUE(WaitForReceived(linker, "X2", 2)) << linker.received << ReadBytes(Err(linker));
+    EXPECT_EQ(linker.received, "readyX1X2X2");
+    EXPECT_TRUE(Quit(linker));
+    EXPECT_EQ(ReadBytes(Err(linker)), "");
+    EXPECT_TRUE(Quit(peer));
+}
+
+TEST_F(DdeE2e, AnOutputBufferLinkSendsThePeersValuesWithCrLfStrippedWhenSet) {
+    Instance peer("peer"), strip("strip"), keep("keep");
+    const std::string link = folder.File("peer-device");
+    ASSERT_TRUE(StartSim(peer, {"--count", "0", "--link", link}));
+    peer.pty = link;
+    SetupGlobals p = Config("peer", "Peer");
+    p.EndOfRecordEvent = 3;  // records end at LF, which the field keeps: it ends in CR LF
+    p.EndChars = "\n";
+    ASSERT_TRUE(StartProgram(peer, p));
+    ASSERT_TRUE(WaitForName("Quorvane.Peer"));
+
+    for (Instance* i : {&strip, &keep}) {
+        ASSERT_TRUE(StartSim(*i, {"--count", "0"}));
+        SetupGlobals g = Config(i->name, i->name);
+        g.BufferLinkApp = "Quorvane";
+        g.BufferLinkTopic = "Peer";
+        g.BufferLinkItem = "Field(1)";
+        g.BufferLinkOnActivation = kTrue;
+        g.StripCrLfFromBuffer = i == &strip ? kTrue : kFalse;
+        ASSERT_TRUE(StartProgram(*i, g));
+        ASSERT_TRUE(WaitForName("Quorvane." + i->name));
+        ASSERT_EQ(DdeCall("Quorvane." + i->name, "Execute", "{SEND(ready)}").status, 0);
+        ASSERT_TRUE(WaitForReceived(*i, "ready"));
+    }
+
+    ASSERT_TRUE(FeedPeerLater(peer, link, "v1\r\nv2\r\n"));
+    ASSERT_TRUE(WaitForReceived(strip, "v2")) << strip.received;
+    ASSERT_TRUE(WaitForReceived(keep, "v2\\r\\n")) << keep.received;
+    EXPECT_EQ(strip.received, "readyv1v2");
+    EXPECT_EQ(keep.received, "readyv1\\r\\nv2\\r\\n");
+    EXPECT_TRUE(Quit(strip));
+    EXPECT_TRUE(Quit(keep));
+    EXPECT_TRUE(Quit(peer));
+}
+
+TEST_F(DdeE2e, WithoutASessionBusTheProgramSaysSoOnceAndRunsWithoutDde) {
+    Instance scale("scale");
+    WriteBytes(folder.File("records.bin"), "r1\rr2\r");
+    ASSERT_TRUE(StartSim(scale, {"--send-file", folder.File("records.bin"), "--count", "0"}));
+    // No address and a runtime folder without a bus socket.
+    const std::string address = PrivateBusEnvironment::Address();
+    const char* runtimeDir = getenv("XDG_RUNTIME_DIR");
+    const std::string savedRuntimeDir = runtimeDir ? runtimeDir : "";
+    setenv("DBUS_SESSION_BUS_ADDRESS", "", 1);
+    setenv("XDG_RUNTIME_DIR", folder.path().c_str(), 1);
+    const bool started = StartProgram(scale, Config("scale", "Scale"));
+    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    if (runtimeDir)
+        setenv("XDG_RUNTIME_DIR", savedRuntimeDir.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(started);
+
+    ASSERT_TRUE(WaitForFile(folder.File("scale.log"), "r1\rr2\r"));
+    EXPECT_FALSE(NameHasOwner("Quorvane.Scale"));
+    EXPECT_TRUE(Quit(scale));
+    EXPECT_EQ(Occurrences(ReadBytes(Err(scale)), DdeNoBusText().In(CurrentStrings().language())), 1)
+        << ReadBytes(Err(scale));
+}
+
+}  // namespace
+}  // namespace quorvane
