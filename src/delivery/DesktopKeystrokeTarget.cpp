@@ -1,6 +1,12 @@
 #include "delivery/DesktopKeystrokeTarget.h"
 
+#include <algorithm>
+
 namespace quorvane {
+
+namespace {
+constexpr uint32_t kFocusPollMs = 5;
+}
 
 void DesktopKeystrokeTarget::MinimizeWindow(WindowId window) {
     if (window != 0) windows_.Minimize(window);
@@ -9,9 +15,16 @@ void DesktopKeystrokeTarget::MinimizeWindow(WindowId window) {
 void DesktopKeystrokeTarget::SetForegroundWindow(WindowId window) {
     if (window == 0) return;
     windows_.Activate(window);
-    // Let the request go out before the tick goes on; the focus follows when the window
-    // manager grants it.
+    // The window manager grants the focus a little later. The next record starts by asking
+    // who has the focus, so returning at once would make a record that follows straight
+    // away take the target for the window to go back to.
+    const uint32_t start = clock_.TickCount();
     waiter_.ProcessEvents(0);
+    while (windows_.ForegroundWindow() != window) {
+        const uint32_t elapsed = clock_.TickCount() - start;
+        if (elapsed >= kActivationLimitMs) return;
+        waiter_.ProcessEvents(std::min(kActivationLimitMs - elapsed, kFocusPollMs));
+    }
 }
 
 bool DesktopKeystrokeTarget::IsOwnWindowForeground() {

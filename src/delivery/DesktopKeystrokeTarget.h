@@ -21,6 +21,7 @@ class DesktopKeystrokeTarget : public KeystrokeTarget {
     DesktopKeystrokeTarget(WindowSystem& windows, ProcessLauncher& launcher, Messages& messages,
                            Clock& clock, Waiter& waiter, KeyMacroSender sender = {})
         : windows_(windows),
+          clock_(clock),
           waiter_(waiter),
           activation_(windows, launcher, messages, clock, waiter),
           sender_(std::move(sender)) {}
@@ -40,6 +41,7 @@ class DesktopKeystrokeTarget : public KeystrokeTarget {
         if (sender_) sender_(macro);
     }
     void MinimizeWindow(WindowId window) override;
+    // Asks for the focus and waits (at most kActivationLimitMs) until the window has it.
     void SetForegroundWindow(WindowId window) override;
     bool IsOwnWindowForeground() override;
 
@@ -47,6 +49,7 @@ class DesktopKeystrokeTarget : public KeystrokeTarget {
 
   private:
     WindowSystem& windows_;
+    Clock& clock_;
     Waiter& waiter_;
     TargetActivation activation_;
     KeyMacroSender sender_;

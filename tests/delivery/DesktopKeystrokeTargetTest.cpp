@@ -74,6 +74,33 @@ TEST_F(DesktopKeystrokeTargetTest, RuntimeWindowInFrontTypesNothing) {
     EXPECT_EQ(windows.calls, (Calls{"activate 8"}));  // the focus is not moved back either
 }
 
+TEST_F(DesktopKeystrokeTargetTest, TheFocusIsBackBeforeTheNextRecordAsksWhoHasIt) {
+    windows.windows = {{7, "Spreadsheet", false}, {8, "Untitled - Notepad", false}};
+    windows.foreground = 7;
+    windows.activationDelayed = true;
+    // The window manager grants an activation only during a wait that gives it time.
+    waiter.onWait = [&] {
+        if (waiter.waits.back() == 0) return;
+        const std::string& last = windows.calls.back();
+        if (last.rfind("activate ", 0) == 0) windows.foreground = std::stoull(last.substr(9));
+    };
+    Deliver("1");
+    Deliver("2");  // straight after: the first record's focus return must be done
+    EXPECT_EQ(typed, (Calls{"8:1", "8:2"}));
+    EXPECT_EQ(windows.calls, (Calls{"activate 8", "activate 7", "activate 8", "activate 7"}));
+    EXPECT_EQ(windows.foreground, 7u);
+}
+
+TEST_F(DesktopKeystrokeTargetTest, AFocusNeverGrantedIsWaitedForOnlyUpToTheLimit) {
+    windows.windows = {{7, "Spreadsheet", false}};
+    windows.foreground = 8;
+    windows.activationDelayed = true;
+    const uint32_t start = clock.ticks;
+    keys.SetForegroundWindow(7);
+    EXPECT_GE(clock.ticks - start, kActivationLimitMs);
+    EXPECT_LE(clock.ticks - start, kActivationLimitMs + 10);
+}
+
 TEST_F(DesktopKeystrokeTargetTest, HeadlessNeverCountsAsOwnWindow) {
     keys.SetOwnWindow(0);
     windows.foreground = 0;
