@@ -10,14 +10,33 @@ build=${QUORVANE_BUILD_DIR:-$here/build}
 
 work=$(mktemp -d -t quorvane-demo.XXXXXX)
 sim_pid=""
+bus_pid=""
 cleanup() {
     if [[ -n "$sim_pid" ]] && kill -0 "$sim_pid" 2>/dev/null; then
         kill -TERM "$sim_pid" 2>/dev/null || true
         wait "$sim_pid" 2>/dev/null || true
     fi
+    if [[ -n "$bus_pid" ]]; then
+        kill -TERM "$bus_pid" 2>/dev/null || true
+    fi
     echo "The balance's side of the session: $work/sim.out" >&2
 }
 trap cleanup EXIT
+
+# The demo serves its items over D-Bus; without a session bus (a plain console or SSH
+# login) it brings a private one for as long as it runs.
+if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" && ! -S "${XDG_RUNTIME_DIR:-/nonexistent}/bus" ]]; then
+    if dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 \
+        >"$work/bus" 2>"$work/bus.err"; then
+        DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
+        bus_pid=$(sed -n 2p "$work/bus")
+        export DBUS_SESSION_BUS_ADDRESS
+        echo "No session bus found: started a private one for the demo." >&2
+        echo "  export DBUS_SESSION_BUS_ADDRESS='$DBUS_SESSION_BUS_ADDRESS'" >&2
+    else
+        echo "No session bus found and dbus-daemon could not start one: $(cat "$work/bus.err")" >&2
+    fi
+fi
 
 "$build/quorvane-sim" --profile balance --interval 1000 >"$work/sim.out" 2>"$work/sim.err" &
 sim_pid=$!
