@@ -146,11 +146,23 @@ void RuntimeSession::PollTick() {
     }
 
     inTick_ = false;
+    std::vector<std::function<void()>> actions;
+    actions.swap(afterTick_);
     if (quitPending_) {
         QuitNow();
     } else if (unloadPending_) {
         Unload();
+    } else {
+        for (const std::function<void()>& action : actions) action();
     }
+}
+
+void RuntimeSession::RunAfterTick(std::function<void()> action) {
+    if (!inTick_) {
+        action();
+        return;
+    }
+    afterTick_.push_back(std::move(action));
 }
 
 void RuntimeSession::ShowDateTime() {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,9 @@ class RuntimeSession : private EngineView {
     void RequestExit();
     // Quit ends the session; during a tick it takes effect when the tick ends.
     void Quit();
+    // Runs action once the tick under way has ended (at once outside a tick): for what must
+    // not change under a tick that waits inside delivery. Dropped when the tick quits.
+    void RunAfterTick(std::function<void()> action);
     // The session ends: placement stored, DDE and hot keys released, the port closed with
     // DTR and RTS lowered. Done once; later calls do nothing.
     void Unload();
@@ -151,6 +155,7 @@ class RuntimeSession : private EngineView {
     bool bufferLinkPending_ = false;
 
     bool inTick_ = false;
+    std::vector<std::function<void()>> afterTick_;
     bool quitPending_ = false;
     bool unloadPending_ = false;
     bool unloaded_ = false;

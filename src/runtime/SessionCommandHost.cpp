@@ -1,5 +1,6 @@
 #include "runtime/SessionCommandHost.h"
 
+#include <memory>
 #include <utility>
 
 #include "config/ConfigFile.h"
@@ -25,17 +26,25 @@ void SessionCommandHost::PerformLinkItem(LinkMenuItem item) {
 
 bool SessionCommandHost::ReloadConfiguration() {
     // The new file is read as at startup, over File New settings, so nothing of the old
-    // configuration leaks into it; the queued output and the run mode carry over. A file
-    // that does not load leaves the session untouched, port included.
-    SetupGlobals loaded = g_;
-    ResetToDefaults(loaded, HomeDirectory());
-    if (!ReadConfigFile(loaded, messages_)) return false;
+    // configuration leaks into it. A file that does not load leaves the session untouched,
+    // port included.
+    auto loaded = std::make_shared<SetupGlobals>(g_);
+    ResetToDefaults(*loaded, HomeDirectory());
+    if (!ReadConfigFile(*loaded, messages_)) return false;
+    // A command that arrives while a tick waits inside delivery must not change the settings
+    // and the port under that tick: the switch waits until the tick is over.
+    session_.RunAfterTick([this, loaded] { Apply(*loaded); });
+    return true;
+}
+
+void SessionCommandHost::Apply(SetupGlobals& loaded) {
+    // Output queued meanwhile is not the configuration's to drop.
+    loaded.OutputQueue = std::move(g_.OutputQueue);
     g_ = std::move(loaded);
     // The device keeps its DTR and RTS across the reopen: only the handle is closed.
     port_.Close();
     OpenPort(g_, port_, messages_);  // a failure has shown its message; the reload goes on
     session_.Activate();
-    return true;
 }
 
 }  // namespace quorvane

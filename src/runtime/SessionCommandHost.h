@@ -71,9 +71,13 @@ class SessionCommandHost : public DdeCommandHost {
     std::string DdeTopic() const override { return session_.DdeTopic(); }
     std::string ItemText(const std::string& item) const override { return session_.ItemText(item); }
 
+    // Reads the file at once (for the answer); inside a tick the switch to it waits until
+    // the tick is over.
     bool ReloadConfiguration() override;
 
   private:
+    void Apply(SetupGlobals& loaded);
+
     RuntimeSession& session_;
     SetupGlobals& g_;
     SerialPort& port_;

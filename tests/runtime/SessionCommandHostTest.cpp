@@ -201,6 +201,50 @@ TEST_F(SessionCommands, ConfigReloadsForTheSamePortKeepingTopicQueueAndLines) {
     EXPECT_EQ(port.written, "pending");
 }
 
+TEST_F(SessionCommands, AReloadAskedForDuringATickWaitsForTheTickToEnd) {
+    // A log sink that runs a command while it writes, as a command arriving during a wait
+    // inside delivery would.
+    struct CommandingSink : FakeLogSink {
+        using FakeLogSink::FakeLogSink;
+        LogStatus Write(std::string_view bytes, size_t& written) override {
+            if (onWrite) onWrite();
+            return FakeLogSink::Write(bytes, written);
+        }
+        std::function<void()> onWrite;
+    };
+    CommandingSink sink{&log};
+    const std::string path = WriteConfig("during.qv3", 0, 3);
+    port.Open("COM1", LineRequest{});
+    RuntimeSession s(RuntimeServices{g, port, clock, messages, locale, keys, dde, sink, settings,
+                                     ddeHooks, hotKeys, nullptr},
+                     view);
+    s.Activate();
+    SessionCommandHost tickHost(s, g, port, messages);
+    DdeCommandInterpreter tickInterpreter(g, tickHost, messages, clock, locale);
+    bool accepted = false;
+    int fieldsDuringTick = 0;
+    sink.onWrite = [&] {
+        if (accepted) return;
+        accepted = tickInterpreter.Execute("{CONFIG(" + path + ")}");
+        fieldsDuringTick = g.NumberOfFields;
+        g.OutputQueue += "q";  // queued after the read: still sent after the switch
+        EXPECT_TRUE(port.IsOpen());
+    };
+    port.calls.clear();
+    port.Play("1\r2\r");
+    s.PollTick();
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(fieldsDuringTick, 1);  // the running tick kept its settings
+    EXPECT_EQ(sink.contents, "1\r2\r");
+    EXPECT_EQ(g.NumberOfFields, 3);
+    EXPECT_EQ(g.OutputQueue, "q");
+    EXPECT_EQ(log.Count("hotkeys.Program"), 2);
+    const std::vector<std::string> calls = port.CallNames();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
+              (std::vector<std::string>{"Close", "Open COM1"}));
+}
+
 TEST_F(SessionCommands, ConfigForAnotherPortOrAnUnreadableFileChangesNothing) {
     g.NumberOfFields = 2;
     Begin();
