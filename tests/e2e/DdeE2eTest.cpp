@@ -391,6 +391,49 @@ TEST_F(DdeE2e, ACommandSourceLinkRunsEachCommandThePeerPublishes) {
     EXPECT_TRUE(Quit(peer));
 }
 
+TEST_F(DdeE2e, LinkCommandsOverTheBusOpenAndEndTheLinkAndHeadlessThereIsNoClipboard) {
+    Instance peer("peer"), linker("linker");
+    const std::string link = folder.File("peer-device");
+    ASSERT_TRUE(StartSim(peer, {"--count", "0", "--link", link}));
+    peer.pty = link;
+    ASSERT_TRUE(StartProgram(peer, Config("peer", "Peer")));
+    ASSERT_TRUE(WaitForName("Quorvane.Peer"));
+
+    ASSERT_TRUE(StartSim(linker, {"--count", "0"}));
+    SetupGlobals g = Config("linker", "Linker");
+    g.CommandLinkApp = "Quorvane";
+    g.CommandLinkTopic = "Peer";
+    g.CommandLinkItem = "Field(1)";  // not made at activation: the refresh makes it
+    ASSERT_TRUE(StartProgram(linker, g));
+    ASSERT_TRUE(WaitForName("Quorvane.Linker"));
+    const auto execute = [](const std::string& command) {
+        return DdeCall("Quorvane.Linker", "Execute", command).status;
+    };
+    EXPECT_NE(execute("{TERMINATE-COMMAND}"), 0);  // no link yet
+    // Copies are accepted and change nothing; there is nothing to paste from.
+    EXPECT_EQ(execute("{COPYRECNUM}"), 0);
+    EXPECT_EQ(execute("{COPYFIELD(1)}"), 0);
+    EXPECT_NE(execute("{PASTE-COMMAND}"), 0);
+    EXPECT_NE(execute("{PASTE-BUFFER}"), 0);
+    EXPECT_NE(execute("{REFRESH-BUFFER}"), 0);  // no buffer link configured
+    ASSERT_EQ(execute("{REFRESH-COMMAND}"), 0);
+    // The link opens at the next tick: once it is on, it can be terminated.
+    ASSERT_EQ(execute("{SEND(ready)}"), 0);
+    ASSERT_TRUE(WaitForReceived(linker, "ready"));
+    ASSERT_EQ(execute("{TERMINATE-COMMAND}"), 0);
+    EXPECT_NE(execute("{TERMINATE-COMMAND}"), 0);
+
+    ASSERT_TRUE(FeedPeerLater(peer, link, "{SEND(X1)}\r"));
+    ASSERT_TRUE(WaitForFile(folder.File("peer.log"), "{SEND(X1)}\r"));
+    // The ended link runs nothing: the next output follows "ready" directly.
+    ASSERT_EQ(execute("{SEND(end)}"), 0);
+    ASSERT_TRUE(WaitForReceived(linker, "end"));
+    EXPECT_EQ(linker.received, "readyend");
+    EXPECT_TRUE(Quit(linker));
+    EXPECT_EQ(ReadBytes(Err(linker)), "");
+    EXPECT_TRUE(Quit(peer));
+}
+
 TEST_F(DdeE2e, AnOutputBufferLinkSendsThePeersValuesWithCrLfStrippedWhenSet) {
     Instance peer("peer"), strip("strip"), keep("keep");
     const std::string link = folder.File("peer-device");
