@@ -5,13 +5,16 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "config/ConfigFile.h"
 #include "config/SetupGlobals.h"
@@ -23,6 +26,7 @@
 #include "platform/linux/DesktopServices.h"
 #include "platform/linux/PortDevices.h"
 #include "platform/linux/PosixSerialPort.h"
+#include "platform/linux/QtClipboard.h"
 #include "platform/linux/QtSettingsStore.h"
 #include "platform/linux/SessionBus.h"
 #include "platform/linux/SteadyClock.h"
@@ -95,10 +99,23 @@ bool LoadConfiguration(const CommandLine& command, SetupGlobals& g, Messages& me
     return ValidateConfigFile(command.ConfigPath, messages) >= 0 && ReadConfigFile(g, messages);
 }
 
+// Headless with an X display, the program is a GUI application without windows, so that the
+// clipboard commands and the paste items use the desktop's clipboard.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool xcb = platform == nullptr || *platform == '\0' || std::string(platform) == "xcb";
+    if (xcb && DesktopServices::DisplayReachable()) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 }  // namespace
 
 int RunHeadless(const CommandLine& command, int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = MakeApplication(argc, argv);
+    QCoreApplication& app = *application;
     StderrMessages messages(std::cerr);
     SetInterfaceLanguage(InterfaceLanguageFromEnvironment());
 
@@ -134,8 +151,8 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     HotKeyHooks& hotKeys = desktop.HotKeys();
 
     // The DDE features need the session bus; without one the program runs without them.
-    // There is no clipboard headless: copies are accepted and change nothing, pastes are
-    // disabled.
+    // Without an X display there is no clipboard: copies are accepted and change nothing,
+    // pastes are disabled.
     NullDdeClient noDdeClient;
     NullDdeHooks noDdeHooks;
     const bool bus = SessionBusAvailable();
@@ -146,7 +163,8 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     DbusDdeServer ddeServer;
     DbusDdeClient ddeClient;
     DbusDdeLink linkClient;
-    DdeLinks links(g, linkClient, messages, nullptr);
+    QtClipboard clipboard;
+    DdeLinks links(g, linkClient, messages, &clipboard);
     DdeLinksMenu linksMenu(links);
     BusDdeHooks busHooks(g, ddeServer, messages, &links);
     DdeClient& dde = bus ? static_cast<DdeClient&>(ddeClient) : noDdeClient;
@@ -158,6 +176,7 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
                            view);
     SessionCommandHost commandHost(session, g, port, messages);
     commandHost.SetLinkMenu(&linksMenu);
+    commandHost.SetClipboard(links.UsableClipboard());
     desktop.ConnectHost(commandHost);
     DdeCommandInterpreter interpreter(g, commandHost, messages, clock, locale);
     const auto execute = [&interpreter](const std::string& command) {

@@ -19,6 +19,7 @@
 #include "config/ConfigTestSupport.h"
 #include "delivery/DdeBusMessages.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/XvfbDesktop.h"
 #include "setup/StringTable.h"
 
 namespace quorvane {
@@ -149,6 +150,13 @@ class DdeE2e : public ::testing::Test {
     DdeE2e() {
         setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
         SetInterfaceLanguage(InterfaceLanguageFromEnvironment());
+        // Without a display the program has no clipboard; a test that wants one starts its
+        // own X server.
+        if (const char* display = std::getenv("DISPLAY")) savedDisplay_ = display;
+        unsetenv("DISPLAY");
+    }
+    ~DdeE2e() override {
+        if (!savedDisplay_.empty()) setenv("DISPLAY", savedDisplay_.c_str(), 1);
     }
     void SetUp() override { ASSERT_FALSE(PrivateBusEnvironment::Address().empty()); }
 
@@ -214,6 +222,7 @@ class DdeE2e : public ::testing::Test {
 
     testing::ScratchFolder folder;
     std::list<ChildProcess> peerSims;
+    std::string savedDisplay_;
 };
 
 const std::string kChangedRule =
@@ -492,6 +501,48 @@ TEST_F(DdeE2e, WithoutASessionBusTheProgramSaysSoOnceAndRunsWithoutDde) {
     EXPECT_TRUE(Quit(scale));
     EXPECT_EQ(Occurrences(ReadBytes(Err(scale)), DdeNoBusText().In(CurrentStrings().language())), 1)
         << ReadBytes(Err(scale));
+}
+
+}  // namespace
+}  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// With an X display the headless program uses the desktop's clipboard: a copied field link
+// can be pasted back as the Output Buffer link, which then sends each new Field(1) value out
+// of the port.
+TEST_F(DdeE2e, WithADisplayCopiedLinksGoOnTheClipboardAndPasteBack) {
+    if (!e2e::XvfbDesktop::OnPath("Xvfb") || !e2e::XvfbDesktop::OnPath("openbox"))
+        GTEST_SKIP() << "Xvfb and openbox are needed";
+    e2e::XvfbDesktop desktop;
+    std::string error;
+    ASSERT_TRUE(desktop.Start(error)) << error;
+    setenv("DISPLAY", desktop.name().c_str(), 1);
+
+    Instance scale("scale");
+    ASSERT_TRUE(StartSim(scale, {"--count", "0"}));
+    SetupGlobals g = Config("scale", "Scale");
+    g.StripCrLfFromBuffer = kFalse;
+    ASSERT_TRUE(StartProgram(scale, g));
+    ASSERT_TRUE(WaitForName("Quorvane.Scale"));
+    const auto execute = [](const std::string& command) {
+        return DdeCall("Quorvane.Scale", "Execute", command).status;
+    };
+    EXPECT_NE(execute("{PASTE-BUFFER}"), 0);  // nothing of ours on the clipboard yet
+    ASSERT_EQ(execute("{COPYFIELD(1)}"), 0);
+    if (e2e::XvfbDesktop::OnPath("xclip")) {
+        EXPECT_EQ(desktop.Run({"xclip", "-o", "-selection", "clipboard", "-t",
+                               "application/x-quorvane-link"}),
+                  "Quorvane|Scale!Field(1)");
+    }
+    ASSERT_EQ(execute("{PASTE-BUFFER}"), 0);
+    // The pasted link opens at the next tick: once it is on, it can be terminated.
+    ASSERT_EQ(execute("{SEND(ready)}"), 0);
+    ASSERT_TRUE(WaitForReceived(scale, "ready"));
+    EXPECT_EQ(execute("{TERMINATE-BUFFER}"), 0);
+    EXPECT_NE(execute("{TERMINATE-BUFFER}"), 0);
+    EXPECT_TRUE(Quit(scale));
 }
 
 }  // namespace

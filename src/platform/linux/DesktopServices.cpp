@@ -13,6 +13,8 @@
 #include "runtime/MonitoredHotKeyHooks.h"
 #include "runtime/NullDeliveryServices.h"
 
+#include <cstdlib>
+
 namespace quorvane {
 
 namespace {
@@ -28,6 +30,15 @@ Display* OpenTypingDisplay() {
 }
 
 }  // namespace
+
+bool DesktopServices::DisplayReachable() {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    XCloseDisplay(display);
+    return true;
+}
 
 DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock)
     : g_(g),

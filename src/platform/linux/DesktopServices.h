@@ -45,6 +45,10 @@ class DesktopServices {
     // The hot keys' actions go to host (it outlives this object's use by the session).
     void ConnectHost(DdeCommandHost& host);
 
+    // True when the X display named by $DISPLAY answers (Qt aborts when asked for a GUI
+    // application without one).
+    static bool DisplayReachable();
+
     bool KeystrokesAvailable() const { return target_ != nullptr; }
     bool HotKeysAvailable() const { return monitor_ != nullptr; }
 
