@@ -14,21 +14,9 @@
 
 namespace quorvane {
 
-namespace {
-
-QDBusMessage BusDaemonCall(const char* method) {
-    return QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
-}
-
-int nextConnectionNumber = 0;
-
-}  // namespace
-
 DbusDdeClient::DbusDdeClient(std::string address)
     : address_(std::move(address)),
-      connectionName_(QStringLiteral("quorvane-dde-client-%1").arg(++nextConnectionNumber)) {}
+      connectionName_(NextConnectionName("quorvane-dde-client-")) {}
 
 DbusDdeClient::~DbusDdeClient() {
     watcher_.reset();

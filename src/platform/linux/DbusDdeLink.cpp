@@ -9,21 +9,9 @@
 
 namespace quorvane {
 
-namespace {
-
-QDBusMessage BusDaemonCall(const char* method) {
-    return QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
-}
-
-int nextConnectionNumber = 0;
-
-}  // namespace
-
 DbusDdeLink::DbusDdeLink(std::string address)
     : address_(std::move(address)),
-      connectionName_(QStringLiteral("quorvane-dde-link-%1").arg(++nextConnectionNumber)) {}
+      connectionName_(NextConnectionName("quorvane-dde-link-")) {}
 
 DbusDdeLink::~DbusDdeLink() {
     for (auto& [handle, link] : links_) delete link;

@@ -16,19 +16,12 @@ constexpr uint kDoNotQueue = 4;
 constexpr uint kPrimaryOwner = 1;
 constexpr uint kAlreadyOwner = 4;
 
-QDBusMessage BusDaemonCall(const char* method) {
-    return QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
-}
-
-int nextConnectionNumber = 0;
 
 }  // namespace
 
 DbusDdeServer::DbusDdeServer(std::string address)
     : address_(std::move(address)),
-      connectionName_(QStringLiteral("quorvane-dde-server-%1").arg(++nextConnectionNumber)) {}
+      connectionName_(NextConnectionName("quorvane-dde-server-")) {}
 
 DbusDdeServer::~DbusDdeServer() {
     Release();

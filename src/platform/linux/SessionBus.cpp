@@ -53,4 +53,15 @@ bool SessionBusAvailable() {
     return SessionBusAddress().has_value();
 }
 
+QDBusMessage BusDaemonCall(const char* method) {
+    return QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
+}
+
+QString NextConnectionName(const char* prefix) {
+    static int number = 0;
+    return QString::fromLatin1(prefix) + QString::number(++number);
+}
+
 }  // namespace quorvane

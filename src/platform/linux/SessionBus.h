@@ -3,6 +3,9 @@
 // the program runs without the DDE features (DdeNoBusText says so); no bus is launched.
 #pragma once
 
+#include <QDBusMessage>
+#include <QString>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,5 +20,11 @@ std::optional<std::string> SessionBusAddressFrom(
 // The address from this process's environment and file system.
 std::optional<std::string> SessionBusAddress();
 bool SessionBusAvailable();
+
+// A method call to the bus daemon itself (RequestName, ReleaseName, GetNameOwner ...).
+QDBusMessage BusDaemonCall(const char* method);
+// A connection name of its own for each server, client and link object of this process, so
+// that each talks to the bus as a separate peer: prefix + a running number.
+QString NextConnectionName(const char* prefix);
 
 }  // namespace quorvane
