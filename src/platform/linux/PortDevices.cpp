@@ -1,5 +1,7 @@
 #include "platform/linux/PortDevices.h"
 
+#include "platform/linux/QtSettingsStore.h"
+
 #include <QSettings>
 #include <QString>
 
@@ -100,17 +102,7 @@ std::optional<PortOverride> ParsePortOverride(std::string_view text) {
     return PortOverride{name, std::string(text.substr(eq + 1))};
 }
 
-std::string DefaultPortSettingsFile() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && home[0] ? home : ".") + "/.config";
-    }
-    return base + "/Quorvane/Quorvane.ini";
-}
+std::string DefaultPortSettingsFile() { return QuorvaneConfigFolder() + "/Quorvane.ini"; }
 
 PortDeviceMap::PortDeviceMap(std::string settingsFile) : settingsFile_(std::move(settingsFile)) {}
 

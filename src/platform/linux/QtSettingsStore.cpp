@@ -10,18 +10,6 @@ namespace quorvane {
 
 namespace {
 
-std::string DefaultFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.config";
-    }
-    return base + "/Quorvane";
-}
-
 // An application name becomes a file name: only the path separator is not allowed in it.
 std::string FileSafe(std::string name) {
     for (char& c : name) {
@@ -36,8 +24,15 @@ QString KeyPath(const std::string& section, const std::string& key) {
 
 }  // namespace
 
+std::string QuorvaneConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') return std::string(xdg) + "/Quorvane";
+    const char* home = std::getenv("HOME");
+    return std::string(home && home[0] ? home : ".") + "/.config/Quorvane";
+}
+
 QtSettingsStore::QtSettingsStore(std::string folder)
-    : folder_(folder.empty() ? DefaultFolder() : std::move(folder)) {}
+    : folder_(folder.empty() ? QuorvaneConfigFolder() : std::move(folder)) {}
 
 std::string QtSettingsStore::FileFor(const std::string& application) const {
     return folder_ + "/" + FileSafe(application) + ".ini";

@@ -8,6 +8,10 @@
 
 namespace quorvane {
 
+// The per-user settings folder: $XDG_CONFIG_HOME/Quorvane, or ~/.config/Quorvane when
+// XDG_CONFIG_HOME is not an absolute path.
+std::string QuorvaneConfigFolder();
+
 class QtSettingsStore : public SettingsStore {
   public:
     // folder empty: the default folder above.
