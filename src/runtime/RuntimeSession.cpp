@@ -139,8 +139,9 @@ void RuntimeSession::PollTick() {
     // not a gap between records.
     if (!portLost_) engine_.PollInput(Input());
 
-    // Counted on suspended ticks too, so that a quit asked for while suspended happens.
-    if (flags_.ExitRequest != 0) {
+    // A suspended tick ends before the deferred exit: a quit asked for while suspended waits
+    // until input is resumed and what was waiting has been handled.
+    if (!flags_.Suspended && flags_.ExitRequest != 0) {
         flags_.ExitRequest = static_cast<int16_t>(flags_.ExitRequest + 2);
         if (flags_.ExitRequest > 2) quitPending_ = true;
     }

@@ -92,11 +92,16 @@ TEST_F(PollTick, ExitRequestQuitsOnTheSecondTick) {
     EXPECT_EQ(logSink.contents, "12\r");
 }
 
-TEST_F(PollTick, ExitRequestAlsoQuitsWhileSuspended) {
+TEST_F(PollTick, ExitRequestWhileSuspendedWaitsForTheResume) {
     Start();
     session->Suspend();
     session->RequestExit();
-    Ticks(2);
+    Ticks(5);
+    EXPECT_FALSE(session->IsUnloaded());
+    session->Resume();
+    Ticks(1);
+    EXPECT_FALSE(session->IsUnloaded());
+    Ticks(1);
     EXPECT_TRUE(session->IsUnloaded());
 }
 
