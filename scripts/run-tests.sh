@@ -23,7 +23,7 @@ mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 
 display_number=$(( 90 + RANDOM % 400 ))
-Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=":$display_number"
 dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \

@@ -104,9 +104,12 @@ bool LoadConfiguration(const CommandLine& command, SetupGlobals& g, Messages& me
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool xcb = platform == nullptr || *platform == '\0' || std::string(platform) == "xcb";
-    if (xcb && DesktopServices::DisplayReachable()) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        return std::make_unique<QGuiApplication>(argc, argv);
+    if (xcb) {
+        const std::shared_ptr<Display> held = DesktopServices::HoldDisplay();
+        if (held) {
+            qputenv("QT_QPA_PLATFORM", "xcb");
+            return std::make_unique<QGuiApplication>(argc, argv);
+        }
     }
     return std::make_unique<QCoreApplication>(argc, argv);
 }

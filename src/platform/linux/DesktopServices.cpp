@@ -31,13 +31,12 @@ Display* OpenTypingDisplay() {
 
 }  // namespace
 
-bool DesktopServices::DisplayReachable() {
+std::shared_ptr<Display> DesktopServices::HoldDisplay() {
     const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') return false;
+    if (name == nullptr || *name == '\0') return nullptr;
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) return false;
-    XCloseDisplay(display);
-    return true;
+    if (display == nullptr) return nullptr;
+    return std::shared_ptr<Display>(display, [](Display* d) { XCloseDisplay(d); });
 }
 
 DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock)

@@ -45,9 +45,11 @@ class DesktopServices {
     // The hot keys' actions go to host (it outlives this object's use by the session).
     void ConnectHost(DdeCommandHost& host);
 
-    // True when the X display named by $DISPLAY answers (Qt aborts when asked for a GUI
-    // application without one).
-    static bool DisplayReachable();
+    // A connection to the X display named by $DISPLAY, or null when it does not answer (Qt
+    // aborts when asked for a GUI application without one). Hold it until the application
+    // has its own connection: an X server whose last client leaves resets itself and refuses
+    // connections for a moment.
+    static std::shared_ptr<Display> HoldDisplay();
 
     bool KeystrokesAvailable() const { return target_ != nullptr; }
     bool HotKeysAvailable() const { return monitor_ != nullptr; }
