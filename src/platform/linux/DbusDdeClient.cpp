@@ -15,8 +15,7 @@
 namespace quorvane {
 
 DbusDdeClient::DbusDdeClient(std::string address)
-    : address_(std::move(address)),
-      connectionName_(NextConnectionName("quorvane-dde-client-")) {}
+    : address_(std::move(address)), connectionName_(NextConnectionName("quorvane-dde-client-")) {}
 
 DbusDdeClient::~DbusDdeClient() {
     watcher_.reset();
@@ -28,22 +27,10 @@ DbusDdeClient::~DbusDdeClient() {
 
 bool DbusDdeClient::EnsureConnection() {
     if (connection_ && connection_->isConnected()) return true;
-    std::string address = address_;
-    if (address.empty()) {
-        auto found = SessionBusAddress();
-        if (!found) return false;
-        address = *found;
-    }
     watcher_.reset();
     connection_.reset();
-    QDBusConnection::disconnectFromBus(connectionName_);
-    connection_ = std::make_unique<QDBusConnection>(
-        QDBusConnection::connectToBus(QString::fromStdString(address), connectionName_));
-    if (!connection_->isConnected()) {
-        connection_.reset();
-        QDBusConnection::disconnectFromBus(connectionName_);
-        return false;
-    }
+    connection_ = ConnectNamed(address_, connectionName_);
+    if (!connection_) return false;
     watcher_ = std::make_unique<QDBusServiceWatcher>(QString(), *connection_,
                                                      QDBusServiceWatcher::WatchForOwnerChange);
     QObject::connect(watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged,

@@ -10,8 +10,7 @@
 namespace quorvane {
 
 DbusDdeLink::DbusDdeLink(std::string address)
-    : address_(std::move(address)),
-      connectionName_(NextConnectionName("quorvane-dde-link-")) {}
+    : address_(std::move(address)), connectionName_(NextConnectionName("quorvane-dde-link-")) {}
 
 DbusDdeLink::~DbusDdeLink() {
     for (auto& [handle, link] : links_) delete link;
@@ -24,20 +23,9 @@ DbusDdeLink::~DbusDdeLink() {
 
 bool DbusDdeLink::EnsureConnection() {
     if (connection_ && connection_->isConnected()) return true;
-    std::string address = address_;
-    if (address.empty()) {
-        auto found = SessionBusAddress();
-        if (!found) return false;
-        address = *found;
-    }
     connection_.reset();
-    QDBusConnection::disconnectFromBus(connectionName_);
-    connection_ = std::make_unique<QDBusConnection>(
-        QDBusConnection::connectToBus(QString::fromStdString(address), connectionName_));
-    if (connection_->isConnected()) return true;
-    connection_.reset();
-    QDBusConnection::disconnectFromBus(connectionName_);
-    return false;
+    connection_ = ConnectNamed(address_, connectionName_);
+    return connection_ != nullptr;
 }
 
 // Blocking questions to the bus daemon only: it is another process, so nothing of ours

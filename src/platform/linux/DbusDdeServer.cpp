@@ -16,12 +16,10 @@ constexpr uint kDoNotQueue = 4;
 constexpr uint kPrimaryOwner = 1;
 constexpr uint kAlreadyOwner = 4;
 
-
 }  // namespace
 
 DbusDdeServer::DbusDdeServer(std::string address)
-    : address_(std::move(address)),
-      connectionName_(NextConnectionName("quorvane-dde-server-")) {}
+    : address_(std::move(address)), connectionName_(NextConnectionName("quorvane-dde-server-")) {}
 
 DbusDdeServer::~DbusDdeServer() {
     Release();
@@ -37,18 +35,11 @@ DdeServeStatus DbusDdeServer::Serve(const std::string& topic) {
         status.detail = "the bus name would be longer than 255 characters";
         return status;
     }
-    std::string address = address_;
-    if (address.empty()) {
-        auto found = SessionBusAddress();
-        if (!found) return {DdeServeResult::NoBus, {}, {}};
-        address = *found;
-    }
-
-    connection_ = std::make_unique<QDBusConnection>(
-        QDBusConnection::connectToBus(QString::fromStdString(address), connectionName_));
-    if (!connection_->isConnected()) {
+    QString error;
+    connection_ = ConnectNamed(address_, connectionName_, &error);
+    if (!connection_) {
         status.result = DdeServeResult::NoBus;
-        status.detail = connection_->lastError().message().toStdString();
+        status.detail = error.toStdString();
         Disconnect();
         return status;
     }

@@ -64,4 +64,22 @@ QString NextConnectionName(const char* prefix) {
     return QString::fromLatin1(prefix) + QString::number(++number);
 }
 
+std::unique_ptr<QDBusConnection> ConnectNamed(const std::string& address, const QString& name,
+                                              QString* error) {
+    std::string target = address;
+    if (target.empty()) {
+        const auto found = SessionBusAddress();
+        if (!found) return nullptr;
+        target = *found;
+    }
+    QDBusConnection::disconnectFromBus(name);
+    auto connection = std::make_unique<QDBusConnection>(
+        QDBusConnection::connectToBus(QString::fromStdString(target), name));
+    if (connection->isConnected()) return connection;
+    if (error) *error = connection->lastError().message();
+    connection.reset();
+    QDBusConnection::disconnectFromBus(name);
+    return nullptr;
+}
+
 }  // namespace quorvane

@@ -3,10 +3,12 @@
 // the program runs without the DDE features (DdeNoBusText says so); no bus is launched.
 #pragma once
 
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,6 +25,11 @@ bool SessionBusAvailable();
 
 // A method call to the bus daemon itself (RequestName, ReleaseName, GetNameOwner ...).
 QDBusMessage BusDaemonCall(const char* method);
+// A private connection under name to address, or to the session bus when address is
+// empty; null when there is no bus or it refuses us (error then holds the bus's reason, when
+// there is one), with nothing left registered under name.
+std::unique_ptr<QDBusConnection> ConnectNamed(const std::string& address, const QString& name,
+                                              QString* error = nullptr);
 // A connection name of its own for each server, client and link object of this process, so
 // that each talks to the bus as a separate peer: prefix + a running number.
 QString NextConnectionName(const char* prefix);
