@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         case CommandKind::Start:
             break;
     }
-    std::cerr << "quorvane: the windowed program is not built yet; use --show-config or "
-                 "--convert-config (see --help)\n";
+    std::cerr << "quorvane: the windowed program is not built yet; run a configuration with "
+                 "--headless FILE.qv3, or see --help\n";
     return kExitUsage;
 }
