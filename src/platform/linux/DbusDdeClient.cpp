@@ -43,22 +43,11 @@ bool DbusDdeClient::EnsureConnection() {
 QString DbusDdeClient::OwnerOf(const QString& busName) {
     // The watch is in place before the question, so a departure after the answer is seen.
     watcher_->setWatchedServices({busName});
-    QDBusMessage ask = BusDaemonCall("GetNameOwner");
-    ask << busName;
-    const QDBusMessage reply = connection_->call(ask, QDBus::Block, kExecuteTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-    return reply.arguments().first().toString();
+    return BusNameOwner(*connection_, busName, kExecuteTimeoutMs);
 }
 
 QString DbusDdeClient::FindNameIgnoringCase(const QString& busName) {
-    const QDBusMessage reply =
-        connection_->call(BusDaemonCall("ListNames"), QDBus::Block, kExecuteTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-    QStringList names = reply.arguments().first().toStringList();
-    names.sort();  // the same choice every time when several match
-    for (const QString& name : names)
-        if (!name.startsWith(u':') && name.compare(busName, Qt::CaseInsensitive) == 0) return name;
-    return {};
+    return BusNameIgnoringCase(*connection_, busName, kExecuteTimeoutMs);
 }
 
 DdeConversationId DbusDdeClient::DdeClientConnect(const std::string& application,

@@ -31,22 +31,11 @@ bool DbusDdeLink::EnsureConnection() {
 // Blocking questions to the bus daemon only: it is another process, so nothing of ours
 // has to run meanwhile, and no callback can arrive inside Subscribe.
 QString DbusDdeLink::OwnerOf(const QString& busName) {
-    QDBusMessage ask = BusDaemonCall("GetNameOwner");
-    ask << busName;
-    const QDBusMessage reply = connection_->call(ask, QDBus::Block, kBusTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-    return reply.arguments().first().toString();
+    return BusNameOwner(*connection_, busName, kBusTimeoutMs);
 }
 
 QString DbusDdeLink::FindNameIgnoringCase(const QString& busName) {
-    const QDBusMessage reply =
-        connection_->call(BusDaemonCall("ListNames"), QDBus::Block, kBusTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-    QStringList names = reply.arguments().first().toStringList();
-    names.sort();  // the same choice every time when several match
-    for (const QString& name : names)
-        if (!name.startsWith(u':') && name.compare(busName, Qt::CaseInsensitive) == 0) return name;
-    return {};
+    return BusNameIgnoringCase(*connection_, busName, kBusTimeoutMs);
 }
 
 DdeLinkResult DbusDdeLink::Subscribe(const std::string& application, const std::string& topic,

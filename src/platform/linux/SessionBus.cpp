@@ -1,5 +1,7 @@
 #include "platform/linux/SessionBus.h"
 
+#include <QStringList>
+
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -80,6 +82,24 @@ std::unique_ptr<QDBusConnection> ConnectNamed(const std::string& address, const 
     connection.reset();
     QDBusConnection::disconnectFromBus(name);
     return nullptr;
+}
+
+QString BusNameOwner(QDBusConnection& connection, const QString& busName, int timeoutMs) {
+    QDBusMessage ask = BusDaemonCall("GetNameOwner");
+    ask << busName;
+    const QDBusMessage reply = connection.call(ask, QDBus::Block, timeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    return reply.arguments().first().toString();
+}
+
+QString BusNameIgnoringCase(QDBusConnection& connection, const QString& busName, int timeoutMs) {
+    const QDBusMessage reply = connection.call(BusDaemonCall("ListNames"), QDBus::Block, timeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    QStringList names = reply.arguments().first().toStringList();
+    names.sort();
+    for (const QString& name : names)
+        if (!name.startsWith(u':') && name.compare(busName, Qt::CaseInsensitive) == 0) return name;
+    return {};
 }
 
 }  // namespace quorvane

@@ -30,6 +30,12 @@ QDBusMessage BusDaemonCall(const char* method);
 // there is one), with nothing left registered under name.
 std::unique_ptr<QDBusConnection> ConnectNamed(const std::string& address, const QString& name,
                                               QString* error = nullptr);
+// Blocking questions to the bus daemon (another process, so nothing of ours has to run
+// meanwhile): the unique owner of a name, and the well-known name that equals busName when
+// letter case is ignored (the first in sorted order, so the choice is stable). Empty when
+// there is none or the daemon does not answer within timeoutMs.
+QString BusNameOwner(QDBusConnection& connection, const QString& busName, int timeoutMs);
+QString BusNameIgnoringCase(QDBusConnection& connection, const QString& busName, int timeoutMs);
 // A connection name of its own for each server, client and link object of this process, so
 // that each talks to the bus as a separate peer: prefix + a running number.
 QString NextConnectionName(const char* prefix);
