@@ -131,7 +131,7 @@ class XvfbDesktop {
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!condition()) {
             if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         return true;
     }
