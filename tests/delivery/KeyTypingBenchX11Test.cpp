@@ -13,37 +13,16 @@
 #include "X11TestSession.h"
 #include "delivery/KeyMacroTyper.h"
 #include "delivery/SendKeyMacro.h"
+#include "platform/linux/SteadyClock.h"
 #include "platform/linux/X11KeyInjector.h"
 
 namespace quorvane {
 namespace {
 
+using testing::ReadFile;
+using testing::SleepWaiter;
 using testing::X11TestSession;
 using Steady = std::chrono::steady_clock;
-
-class BenchClock : public Clock {
-  public:
-    uint32_t TickCount() override {
-        return static_cast<uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now().time_since_epoch())
-                .count());
-    }
-    DateTimeParts Now() override { return {}; }
-};
-
-class BenchWaiter : public Waiter {
-  public:
-    void ProcessEvents(uint32_t maxMs) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
-    }
-};
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Lines of 79 printable ASCII characters and a newline, from a fixed pseudo-random sequence
 // weighted towards letters and digits.
@@ -134,8 +113,8 @@ TEST(KeyTypingBenchX11Test, TypingSpeedAgainstXdotool) {
 
     Display* display = XOpenDisplay(session.name().c_str());
     ASSERT_NE(display, nullptr);
-    BenchClock clock;
-    BenchWaiter waiter;
+    SteadyClock clock;
+    SleepWaiter waiter;
     {
         X11KeyInjector keys(display);
         KeyMacroTyper typer(keys, clock, waiter);

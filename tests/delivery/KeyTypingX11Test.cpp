@@ -15,37 +15,16 @@
 #include "config/KeyNames.h"
 #include "delivery/KeyMacroTyper.h"
 #include "delivery/SendKeyMacro.h"
+#include "platform/linux/SteadyClock.h"
 #include "platform/linux/X11KeyInjector.h"
 #include "platform/linux/X11Keysyms.h"
 
 namespace quorvane {
 namespace {
 
+using testing::ReadFile;
+using testing::SleepWaiter;
 using testing::X11TestSession;
-
-class SteadyClock : public Clock {
-  public:
-    uint32_t TickCount() override {
-        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                         std::chrono::steady_clock::now().time_since_epoch())
-                                         .count());
-    }
-    DateTimeParts Now() override { return {}; }
-};
-
-class SleepWaiter : public Waiter {
-  public:
-    void ProcessEvents(uint32_t maxMs) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
-    }
-};
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool KeymapHas(Display* display, KeySym keysym) {
     int minKeycode = 0, maxKeycode = 0, per = 0;
@@ -92,19 +71,8 @@ class KeyTypingX11Test : public ::testing::Test {
 
     // Starts xterm running `cat > out` and gives it the focus.
     void StartCatTerminal() {
-        const std::string title = "quorvane-cat-" + std::to_string(serial_);
-        const std::string ready = (dir_ / "ready").string();
         out_ = dir_ / "out";
-        const std::string script = "touch '" + ready + "'; exec cat > '" + out_.string() + "'";
-        ASSERT_GT(
-            session_->Spawn({"xterm", "-fa", "Monospace", "-T", title, "-e", "sh", "-c", script},
-                            {"LC_ALL=C.UTF-8"}),
-            0);
-        ASSERT_TRUE(X11TestSession::WaitFor([&] { return std::filesystem::exists(ready); }, 15000));
-        Window window = 0;
-        ASSERT_TRUE(X11TestSession::WaitFor(
-            [&] { return (window = session_->FindWindow(title)) != 0; }, 15000));
-        ASSERT_TRUE(session_->Focus(window));
+        ASSERT_NE(session_->StartCatTerminal("quorvane-cat-" + std::to_string(serial_), out_), 0u);
     }
 
     // The file once it holds expected's length (or after a generous timeout).

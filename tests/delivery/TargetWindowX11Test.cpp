@@ -17,6 +17,7 @@
 #include "fakes/FakeMessages.h"
 #include "platform/linux/PosixProcessLauncher.h"
 #include "platform/linux/QtWaiter.h"
+#include "platform/linux/SteadyClock.h"
 #include "platform/linux/X11WindowSystem.h"
 
 // Last: it brings Xlib and its macros (None, Status).
@@ -26,16 +27,6 @@ namespace quorvane {
 namespace {
 
 using testing::X11TestSession;
-
-class MonotonicClock : public Clock {
-  public:
-    uint32_t TickCount() override {
-        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                         std::chrono::steady_clock::now().time_since_epoch())
-                                         .count());
-    }
-    DateTimeParts Now() override { return {}; }
-};
 
 class TargetWindowX11Test : public ::testing::Test {
   protected:
@@ -108,7 +99,7 @@ class TargetWindowX11Test : public ::testing::Test {
     std::unique_ptr<X11WindowSystem> windows_;
     PosixProcessLauncher launcher_;
     FakeMessages messages_;
-    MonotonicClock clock_;
+    SteadyClock clock_;
     QtWaiter waiter_;
     std::unique_ptr<DesktopKeystrokeTarget> keys_;
     std::string savedDisplay_;
@@ -283,7 +274,7 @@ TEST(TargetWindowBareX11Test, WithoutWindowManagerRootChildrenAndInputFocusServe
 
     FakeMessages messages;
     PosixProcessLauncher launcher;
-    MonotonicClock clock;
+    SteadyClock clock;
     QtWaiter waiter;
     DesktopKeystrokeTarget keys(windows, launcher, messages, clock, waiter);
     keys.MinimizeWindow(lower);

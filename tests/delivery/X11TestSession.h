@@ -6,13 +6,34 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/XvfbDesktop.h"
+#include "platform/Waiter.h"
 
 namespace quorvane::testing {
+
+// Waits without an event loop: the x11 tests run none.
+class SleepWaiter : public Waiter {
+  public:
+    void ProcessEvents(uint32_t maxMs) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
+    }
+};
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 class X11TestSession {
   public:
@@ -45,6 +66,20 @@ class X11TestSession {
     // Polls condition every few milliseconds until it holds or timeoutMs has passed.
     static bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
         return e2e::XvfbDesktop::WaitFor(condition, timeoutMs);
+    }
+
+    // Starts xterm titled title running `cat > out` and gives it the focus once cat runs;
+    // the xterm's window, 0 when any step fails.
+    Window StartCatTerminal(const std::string& title, const std::filesystem::path& out) {
+        const std::string ready = out.string() + ".ready";
+        const std::string script = "touch '" + ready + "'; exec cat > '" + out.string() + "'";
+        if (Spawn({"xterm", "-fa", "Monospace", "-T", title, "-e", "sh", "-c", script},
+                  {"LC_ALL=C.UTF-8"}) <= 0)
+            return 0;
+        if (!WaitFor([&] { return std::filesystem::exists(ready); }, 15000)) return 0;
+        Window window = 0;
+        if (!WaitFor([&] { return (window = FindWindow(title)) != 0; }, 15000)) return 0;
+        return Focus(window) ? window : 0;
     }
 
     // The top-level client window whose WM_NAME is title, 0 when none.

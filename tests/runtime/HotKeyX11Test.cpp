@@ -27,6 +27,7 @@
 namespace quorvane {
 namespace {
 
+using testing::ReadFile;
 using testing::X11TestSession;
 
 constexpr int kF2 = 113;
@@ -57,13 +58,6 @@ class CountingMonitor : public KeyboardMonitor {
   private:
     KeyboardMonitor& inner_;
 };
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class HotKeyX11Test : public ::testing::Test {
   protected:
@@ -117,18 +111,9 @@ class HotKeyX11Test : public ::testing::Test {
 
     // xterm running `cat > out` with the focus; its windows report key events to the test.
     void StartCatTerminal() {
-        const std::string title = "quorvane-hotkeys-" + std::to_string(serial_);
-        const std::string ready = (dir_ / "ready").string();
         out_ = dir_ / "out";
-        const std::string script = "touch '" + ready + "'; exec cat > '" + out_.string() + "'";
-        ASSERT_GT(
-            session_->Spawn({"xterm", "-fa", "Monospace", "-T", title, "-e", "sh", "-c", script},
-                            {"LC_ALL=C.UTF-8"}),
-            0);
-        ASSERT_TRUE(X11TestSession::WaitFor([&] { return std::filesystem::exists(ready); }, 15000));
-        ASSERT_TRUE(X11TestSession::WaitFor(
-            [&] { return (terminal_ = session_->FindWindow(title)) != 0; }, 15000));
-        ASSERT_TRUE(session_->Focus(terminal_));
+        terminal_ = session_->StartCatTerminal("quorvane-hotkeys-" + std::to_string(serial_), out_);
+        ASSERT_NE(terminal_, 0u);
         WatchKeys(terminal_);
         XSync(display_, False);
         SeenKeys();  // forget what came before
