@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/FormatField.h"
+#include "engine/format/FormatField.h"
 
 using namespace quorvane;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/MathExpression.h"
+#include "engine/math/MathExpression.h"
 
 using namespace quorvane;
 

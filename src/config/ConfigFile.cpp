@@ -9,18 +9,12 @@
 #include "config/ConfigLayout.h"
 #include "config/ConfigParser.h"
 #include "config/ConfigWriter.h"
-#include "setup/StringTable.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
 namespace {
-
-constexpr int kStringVersionNotice = 4029;
-constexpr int kStringNotConfigFile = 4032;
-constexpr int kStringFileErrorTitle = 4033;
-constexpr int kStringFirstNamedFormat = 9004;
-constexpr const char* kVersionNoticeTitle = "Quorvane Version 4.0";
-constexpr const char* kFileIoError = "File I/O Error";
 
 enum class ReadStatus { Ok, CannotOpen, TooLarge };
 
@@ -103,8 +97,8 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 void ShowInvalidFileMessage(const std::string& path, Messages& messages) {
-    messages.Show(AsciiUpper(path) + " " + LoadString(kStringNotConfigFile),
-                  LoadString(kStringFileErrorTitle), MessageButtons::Ok, MessageIcon::Question);
+    messages.Show(AsciiUpper(path) + " " + LoadString(kStrNotConfigFile),
+                  LoadString(kStrFileErrorTitle), MessageButtons::Ok, MessageIcon::Question);
 }
 
 int16_t ValidateConfigFile(const std::string& path, Messages& messages) {
@@ -136,8 +130,8 @@ bool ReadConfigFile(SetupGlobals& g, Messages& messages) {
     g.ConfigChanged = kFalse;
     if (result.layout == ConfigLayoutKind::Older) {
         messages.Beep();
-        messages.Show(LoadString(kStringVersionNotice), kVersionNoticeTitle, MessageButtons::Ok,
-                      MessageIcon::None);
+        messages.Show(LoadString(kStrVersionNotice), LoadString(kStrVersionNoticeTitle),
+                      MessageButtons::Ok, MessageIcon::None);
         g.ConfigChanged = kTrue;
     }
     return true;
@@ -148,14 +142,14 @@ bool WriteConfigFile(const SetupGlobals& g, Messages& messages) {
     std::string bytes;
     if (SerializeConfig(g, bytes) && ReplaceFile(g.ConfigFileName, bytes)) return true;
     messages.Beep();
-    messages.Show(kFileIoError, "", MessageButtons::Ok, MessageIcon::None);
+    messages.Show(LoadString(kStrFileIoError), "", MessageButtons::Ok, MessageIcon::None);
     return false;
 }
 
 void FillNamedFormats(SetupGlobals& g) {
     for (int k = 1; k <= 6; ++k) {
         g.NamedFormats[k].DisplayName =
-            CodePage::FromUtf8(LoadString(kStringFirstNamedFormat - 1 + k));
+            CodePage::FromUtf8(LoadString(kStrFirstNamedFormat - 1 + k));
         g.NamedFormats[k].StoredName = kNamedFormatStoredNames[k];
     }
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/DdeServer.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "delivery/KeystrokeTarget.h"
 #include "delivery/TargetActivation.h"
-#include "platform/KeystrokeTarget.h"
 
 namespace quorvane {
 

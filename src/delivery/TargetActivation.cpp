@@ -6,7 +6,7 @@
 #include "config/CodePage.h"
 #include "delivery/CaptionText.h"
 #include "delivery/CommandWords.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 

@@ -8,17 +8,15 @@
 #include <functional>
 #include <string>
 
+#include "delivery/KeystrokeTarget.h"
 #include "platform/Clock.h"
-#include "platform/KeystrokeTarget.h"
 #include "platform/Messages.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/Waiter.h"
 #include "platform/WindowSystem.h"
+#include "strings/StringIds.h"
 
 namespace quorvane {
-
-inline constexpr int kStrCannotRunProgram = 4043;  // "Cannot Run Program:"
-inline constexpr int kStrQuorvaneError = 4044;     // "Quorvane Error"
 
 // How long a started program may take to show a focused window before the keys go to
 // whatever window has the focus then.

@@ -2,11 +2,11 @@
 // engine. Only the byte source is not here: the session hands it to each tick.
 #pragma once
 
+#include "delivery/KeystrokeTarget.h"
 #include "engine/EngineView.h"
 #include "engine/LogSink.h"
 #include "platform/Clock.h"
 #include "platform/DdeClient.h"
-#include "platform/KeystrokeTarget.h"
 #include "platform/Messages.h"
 
 namespace quorvane {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/FormatField.h"
-#include "engine/Value.h"
+#include "engine/format/FormatField.h"
+#include "engine/math/Value.h"
 
 namespace quorvane {
 

@@ -11,7 +11,7 @@
 #include "config/SetupGlobals.h"
 #include "engine/FieldData.h"
 #include "engine/LocaleInfo.h"
-#include "engine/MathExpression.h"
+#include "engine/math/MathExpression.h"
 
 namespace quorvane {
 

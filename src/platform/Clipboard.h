@@ -5,9 +5,16 @@
 
 #include <string>
 
-#include "runtime/DdeCommandHost.h"
-
 namespace quorvane {
+
+// What the DDE commands need of the clipboard: putting a link.
+class LinkClipboard {
+  public:
+    virtual ~LinkClipboard() = default;
+    // Clears the clipboard, then puts link ("App|Topic!Item") in the link format and text as
+    // plain text. Errors are ignored.
+    virtual void PutLink(const std::string& link, const std::string& text) = 0;
+};
 
 class Clipboard : public LinkClipboard {
   public:

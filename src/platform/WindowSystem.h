@@ -4,12 +4,14 @@
 // callers that need the result watch ForegroundWindow while their waiter keeps events moving.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/KeystrokeTarget.h"
-
 namespace quorvane {
+
+// A top-level window of the desktop; 0 means no window.
+using WindowId = uint64_t;
 
 struct TopLevelWindow {
     WindowId id = 0;

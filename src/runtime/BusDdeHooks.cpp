@@ -1,7 +1,7 @@
 #include "runtime/BusDdeHooks.h"
 
 #include "delivery/DdeBusMessages.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 

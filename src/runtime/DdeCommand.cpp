@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/MathNumberReader.h"
+#include "engine/math/MathNumberReader.h"
 
 namespace quorvane {
 

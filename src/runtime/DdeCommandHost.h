@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Clipboard.h"
+
 namespace quorvane {
 
 // The six DDE link items of the Edit menu.
@@ -17,15 +19,6 @@ enum class LinkMenuItem {
     PasteBuffer,       // DDEPasteBuffer
     RefreshBuffer,     // DDERefreshBuffer
     TerminateBuffer,   // DDEKillBuffer
-};
-
-// The system clipboard with the DDE link format.
-class LinkClipboard {
-  public:
-    virtual ~LinkClipboard() = default;
-    // Clears the clipboard, then puts link ("App|Topic!Item") in the link format and text as
-    // plain text. Errors are ignored.
-    virtual void PutLink(const std::string& link, const std::string& text) = 0;
 };
 
 class DdeCommandHost {

@@ -6,7 +6,7 @@
 
 #include "config/CodePage.h"
 #include "config/ConfigFile.h"
-#include "engine/FormatField.h"
+#include "engine/format/FormatField.h"
 #include "runtime/OutputNotation.h"
 #include "runtime/SendFile.h"
 

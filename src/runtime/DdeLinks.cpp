@@ -1,7 +1,7 @@
 #include "runtime/DdeLinks.h"
 
 #include "config/CodePage.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 

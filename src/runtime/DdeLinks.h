@@ -16,13 +16,9 @@
 #include "platform/DdeLinkClient.h"
 #include "platform/Messages.h"
 #include "runtime/DdeCommandHost.h"
+#include "strings/StringIds.h"
 
 namespace quorvane {
-
-inline constexpr int kStrBufferLinkFailed =
-    8005;  // "Cannot Establish DDE Output Buffer Link With:"
-inline constexpr int kStrCommandLinkFailed = 8006;  // "Cannot Establish DDE Command Link With:"
-inline constexpr int kStrQuorvaneTitle = 4004;      // "Quorvane"
 
 enum class DdeLinkKind { Command, Buffer };
 enum class DdeLinkMode { None, Automatic };

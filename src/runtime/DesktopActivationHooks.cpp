@@ -1,12 +1,11 @@
 #include "runtime/DesktopActivationHooks.h"
 
-#include "setup/StringTable.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
-namespace {
-constexpr int kStrQuorvane = 4004;
-}
+namespace {}
 
 KeystrokeMessage KeystrokesUnavailableMessage() {
     // No string-table entry fits, so the two languages are kept here.
@@ -14,12 +13,12 @@ KeystrokeMessage KeystrokesUnavailableMessage() {
         return {
             "X11 ディスプレイに接続できないため、キーストロークを送信できません。"
             "データは引き続き受信・表示されますが、どのアプリケーションにも入力されません。",
-            CurrentStrings().Text(kStrQuorvane)};
+            CurrentStrings().Text(kStrQuorvaneTitle)};
     }
     return {
         "Keystrokes cannot be sent: they need an X11 display, and none can be reached. "
         "Records are still read and shown, but typed into no application.",
-        CurrentStrings().Text(kStrQuorvane)};
+        CurrentStrings().Text(kStrQuorvaneTitle)};
 }
 
 void DesktopActivationHooks::Program(const SetupGlobals& g) {

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "setup/StringTable.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
@@ -60,10 +61,10 @@ HotKeyMessage HotKeysUnavailableMessage() {
     // No string-table entry fits, so the two languages are kept here.
     if (CurrentStrings().language() == Language::Japanese) {
         return {"X ディスプレイに接続できないため、ホットキーは使用できません。",
-                CurrentStrings().Text(4004)};
+                CurrentStrings().Text(kStrQuorvaneTitle)};
     }
     return {"Hot keys are not available: no X display can be reached.",
-            CurrentStrings().Text(4004)};
+            CurrentStrings().Text(kStrQuorvaneTitle)};
 }
 
 HotKeys::HotKeys(SetupGlobals& g, DdeCommandHost& host) : g_(g), host_(host) {}

@@ -3,8 +3,8 @@
 // the headless runner until it has the desktop implementations.
 #pragma once
 
+#include "delivery/KeystrokeTarget.h"
 #include "platform/DdeClient.h"
-#include "platform/KeystrokeTarget.h"
 
 namespace quorvane {
 

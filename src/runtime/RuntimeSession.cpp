@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/FormatField.h"
+#include "engine/format/FormatField.h"
 #include "serial/PortDriver.h"
-#include "setup/StringTable.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
 namespace {
 
-constexpr int kStrVirtualDevice = 5000;
 constexpr int kDefaultPlacement = 1000;  // twips, for a port never used before
 const std::string kSettingsSection = "Settings";
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/SetupGlobals.h"
+#include "delivery/KeystrokeTarget.h"
 #include "engine/EngineView.h"
 #include "engine/LocaleInfo.h"
 #include "engine/LogSink.h"
@@ -19,7 +20,6 @@
 #include "engine/RuntimeFlags.h"
 #include "platform/Clock.h"
 #include "platform/DdeClient.h"
-#include "platform/KeystrokeTarget.h"
 #include "platform/Messages.h"
 #include "platform/SerialPort.h"
 #include "platform/SettingsStore.h"

@@ -1,6 +1,6 @@
 #include "serial/PortMessages.h"
 
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 

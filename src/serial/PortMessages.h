@@ -5,11 +5,9 @@
 
 #include "platform/Messages.h"
 #include "platform/SerialPort.h"
+#include "strings/StringIds.h"
 
 namespace quorvane {
-
-inline constexpr int kStrDeviceNotAvailable = 4030;  // "Device Not Available."
-inline constexpr int kStrDeviceError = 4031;         // "Device Error"
 
 struct PortMessage {
     std::string Text;

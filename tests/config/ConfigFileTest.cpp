@@ -9,7 +9,7 @@
 #include "config/ConfigParser.h"
 #include "config/ConfigTestSupport.h"
 #include "fakes/FakeMessages.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

@@ -8,7 +8,7 @@
 #include "config/ConfigLayout.h"
 #include "config/ConfigParser.h"
 #include "config/ConfigTestSupport.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

@@ -20,7 +20,7 @@
 #include "delivery/DdeBusMessages.h"
 #include "e2e/ChildProcess.h"
 #include "e2e/XvfbDesktop.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

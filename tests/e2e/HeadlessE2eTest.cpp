@@ -8,7 +8,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "e2e/ChildProcess.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

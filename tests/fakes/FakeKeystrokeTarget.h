@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "CallLog.h"
-#include "platform/KeystrokeTarget.h"
+#include "delivery/KeystrokeTarget.h"
 
 namespace quorvane {
 

@@ -7,7 +7,7 @@
 #include "fakes/FakeMessages.h"
 #include "fakes/FakeRuntimeHooks.h"
 #include "runtime/DesktopActivationHooks.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

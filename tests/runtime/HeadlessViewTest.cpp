@@ -6,7 +6,7 @@
 
 #include "runtime/HeadlessView.h"
 #include "setup/CommandLine.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

@@ -7,7 +7,7 @@
 #include "fakes/FakeMessages.h"
 #include "runtime/HotKeyTestHost.h"
 #include "runtime/MonitoredHotKeyHooks.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

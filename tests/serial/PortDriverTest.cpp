@@ -6,7 +6,7 @@
 #include "fakes/FakeSerialPort.h"
 #include "serial/LineRequest.h"
 #include "serial/PortMessages.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

@@ -16,7 +16,7 @@
 #include "fakes/FakeMessages.h"
 #include "serial/LineRequest.h"
 #include "serial/PortDriver.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

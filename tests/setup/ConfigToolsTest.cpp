@@ -4,7 +4,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "fakes/FakeMessages.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {

@@ -1,0 +1,219 @@
+#include "app/HeadlessRunner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "app/DesktopServices.h"
+#include "config/ConfigFile.h"
+#include "config/SetupGlobals.h"
+#include "delivery/DdeBusMessages.h"
+#include "engine/FileLogSink.h"
+#include "platform/linux/DbusDdeClient.h"
+#include "platform/linux/DbusDdeLink.h"
+#include "platform/linux/DbusDdeServer.h"
+#include "platform/linux/PortDevices.h"
+#include "platform/linux/PosixSerialPort.h"
+#include "platform/linux/QtClipboard.h"
+#include "platform/linux/QtSettingsStore.h"
+#include "platform/linux/SessionBus.h"
+#include "platform/linux/SteadyClock.h"
+#include "platform/linux/SystemLocale.h"
+#include "runtime/BusDdeHooks.h"
+#include "runtime/DdeCommandInterpreter.h"
+#include "runtime/DdeHooks.h"
+#include "runtime/DdeLinks.h"
+#include "runtime/DdeLinksMenu.h"
+#include "runtime/HeadlessView.h"
+#include "runtime/HotKeyHooks.h"
+#include "runtime/NullDeliveryServices.h"
+#include "runtime/RuntimeSession.h"
+#include "runtime/SessionCommandHost.h"
+#include "serial/PortDriver.h"
+#include "setup/StderrMessages.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr int kPollMs = 50;
+
+int g_signalPipe[2] = {-1, -1};
+
+// Only tells the event loop; the quit itself runs there, between ticks.
+void OnQuitSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool InstallQuitSignals() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A log on a closed pipe fails its write (and says so) instead of ending the program.
+    signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+// A file that cannot be opened is named with the system's reason, before any parsing.
+bool CheckReadable(const std::string& path, Messages& messages) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    int error = file ? 0 : errno;
+    if (file) {
+        char byte;
+        if (std::fread(&byte, 1, 1, file) != 1 && std::ferror(file)) error = errno;
+        std::fclose(file);
+    }
+    if (error == 0) return true;
+    messages.Show(path + ": " + std::strerror(error), LoadString(kStrFileIoError),
+                  MessageButtons::Ok, MessageIcon::Critical);
+    return false;
+}
+
+bool LoadConfiguration(const CommandLine& command, SetupGlobals& g, Messages& messages) {
+    if (!CheckReadable(command.ConfigPath, messages)) return false;
+    ResetToDefaults(g, HomeDirectory());
+    g.DirectKeyEvents = command.DirectKeyEvents ? kTrue : kFalse;
+    FillNamedFormats(g);
+    g.ConfigFileName = command.ConfigPath;
+    return ValidateConfigFile(command.ConfigPath, messages) >= 0 && ReadConfigFile(g, messages);
+}
+
+// Headless with an X display, the program is a GUI application without windows, so that the
+// clipboard commands and the paste items use the desktop's clipboard.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool xcb = platform == nullptr || *platform == '\0' || std::string(platform) == "xcb";
+    if (xcb) {
+        const std::shared_ptr<Display> held = DesktopServices::HoldDisplay();
+        if (held) {
+            qputenv("QT_QPA_PLATFORM", "xcb");
+            return std::make_unique<QGuiApplication>(argc, argv);
+        }
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+}  // namespace
+
+int RunHeadless(const CommandLine& command, int argc, char** argv) {
+    const std::unique_ptr<QCoreApplication> application = MakeApplication(argc, argv);
+    QCoreApplication& app = *application;
+    StderrMessages messages(std::cerr);
+    SetInterfaceLanguage(InterfaceLanguageFromEnvironment());
+
+    SetupGlobals g;
+    if (!LoadConfiguration(command, g, messages)) return 1;
+    const LocaleInfo locale = SystemLocaleInfo();
+    g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
+
+    PortDeviceMap devices;
+    for (const std::string& text : command.PortOverrides) {
+        if (!devices.AddOverride(text)) {
+            std::cerr << "quorvane: --port " << text << ": expected COMn=PATH\n";
+            return 1;
+        }
+    }
+    PosixSerialPort port(
+        [&devices](const std::string& name) { return devices.DevicePathFor(name); });
+    g.RunMode = kRunNormal;
+    if (!OpenPort(g, port, messages)) return 1;
+    if (!InstallQuitSignals()) {
+        std::cerr << "quorvane: cannot watch for signals: " << std::strerror(errno) << "\n";
+        ClosePort(port);
+        return 1;
+    }
+
+    SteadyClock clock;
+    FileLogSink log;
+    QtSettingsStore settings;
+    // Keystrokes and hot keys on the X display when there is one; without one activation
+    // says what does not work.
+    DesktopServices desktop(g, messages, clock);
+    KeystrokeTarget& keys = desktop.Keys();
+    HotKeyHooks& hotKeys = desktop.HotKeys();
+
+    // The DDE features need the session bus; without one the program runs without them.
+    // Without an X display there is no clipboard: copies are accepted and change nothing,
+    // pastes are disabled.
+    NullDdeClient noDdeClient;
+    NullDdeHooks noDdeHooks;
+    const bool bus = SessionBusAvailable();
+    if (!bus) {
+        messages.Show(DdeNoBusText().In(CurrentStrings().language()), LoadString(kStrQuorvaneTitle),
+                      MessageButtons::Ok, MessageIcon::Exclamation);
+    }
+    DbusDdeServer ddeServer;
+    DbusDdeClient ddeClient;
+    DbusDdeLink linkClient;
+    QtClipboard clipboard;
+    DdeLinks links(g, linkClient, messages, &clipboard);
+    DdeLinksMenu linksMenu(links);
+    BusDdeHooks busHooks(g, ddeServer, messages, &links);
+    DdeClient& dde = bus ? static_cast<DdeClient&>(ddeClient) : noDdeClient;
+    DdeHooks& ddeHooks = bus ? static_cast<DdeHooks&>(busHooks) : noDdeHooks;
+
+    HeadlessView view(std::cerr, g.PortName, [&app] { app.quit(); });
+    RuntimeSession session(RuntimeServices{g, port, clock, messages, locale, keys, dde, log,
+                                           settings, ddeHooks, hotKeys, nullptr},
+                           view);
+    SessionCommandHost commandHost(session, g, port, messages);
+    commandHost.SetLinkMenu(&linksMenu);
+    commandHost.SetClipboard(links.UsableClipboard());
+    desktop.ConnectHost(commandHost);
+    DdeCommandInterpreter interpreter(g, commandHost, messages, clock, locale);
+    const auto execute = [&interpreter](const std::string& command) {
+        return interpreter.Execute(command);
+    };
+    busHooks.SetExecuteHandler(execute);
+    busHooks.AttachFlags(&session.Flags());
+    ddeClient.SetDisconnectCallback(
+        [&busHooks](DdeConversationId id) { busHooks.ConversationEnded(id); });
+    links.SetCommandRunner(execute);
+    links.SetScheduler([&session](DdeLinkKind kind) {
+        if (kind == DdeLinkKind::Command)
+            session.RequestCommandLink();
+        else
+            session.RequestBufferLink();
+    });
+    session.Activate();
+
+    QSocketNotifier quitNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&session] {
+        char buffer[16];
+        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        session.Quit();
+    });
+    QTimer timer;
+    timer.setInterval(kPollMs);
+    QObject::connect(&timer, &QTimer::timeout, [&session] { session.PollTick(); });
+    timer.start();
+
+    app.exec();
+    timer.stop();
+    session.Unload();  // harmless when the quit already did it
+    return 0;
+}
+
+}  // namespace quorvane
