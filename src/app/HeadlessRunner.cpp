@@ -169,7 +169,7 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     QtClipboard clipboard;
     DdeLinks links(g, linkClient, messages, &clipboard);
     DdeLinksMenu linksMenu(links);
-    BusDdeHooks busHooks(g, ddeServer, messages, &links);
+    BusDdeHooks busHooks(ddeServer, messages, &links);
     DdeClient& dde = bus ? static_cast<DdeClient&>(ddeClient) : noDdeClient;
     DdeHooks& ddeHooks = bus ? static_cast<DdeHooks&>(busHooks) : noDdeHooks;
 

@@ -71,6 +71,10 @@ void DdeServerItems::SetDateTime(const std::string& text) {
     Notify(DdeItemId{DdeItemId::DateTime, 0}, dateTime_);
 }
 
+void DdeServerItems::ClearFields() {
+    for (int n = 1; n <= kMaxDdeFields; ++n) SetField(n, std::string());
+}
+
 bool DdeServerItems::SetItem(std::string_view name, const std::string& text) {
     const auto id = ParseDdeItemName(name);
     if (!id) return false;

@@ -5,16 +5,14 @@
 
 namespace quorvane {
 
-BusDdeHooks::BusDdeHooks(const SetupGlobals& g, DdeServer& server, Messages& messages,
-                         DdeLinks* links)
-    : g_(g), server_(server), messages_(messages), links_(links), items_(&server) {
-    server_.SetItemSource(&items_);
-}
+BusDdeHooks::BusDdeHooks(DdeServer& server, Messages& messages, DdeLinks* links)
+    : server_(server), messages_(messages), links_(links) {}
 
 BusDdeHooks::~BusDdeHooks() {
     // The server may outlive these hooks; it must not read the items after this.
     server_.Release();
     server_.SetItemSource(nullptr);
+    if (items_) items_->SetListener(nullptr);
 }
 
 void BusDdeHooks::SetExecuteHandler(DdeExecuteHandler handler) {
@@ -33,7 +31,6 @@ void BusDdeHooks::ShutdownClient() {
 }
 
 void BusDdeHooks::SetTopic(const std::string& topic) {
-    items_.SetFieldCount(g_.NumberOfFields);
     if (topicTried_ && topic == servedTopic_) return;
     topicTried_ = true;
     servedTopic_ = topic;
@@ -44,8 +41,11 @@ void BusDdeHooks::SetTopic(const std::string& topic) {
                    MessageButtons::Ok, MessageIcon::Exclamation);
 }
 
-void BusDdeHooks::ItemUpdated(const std::string& item, const std::string& text) {
-    items_.SetItem(item, text);
+void BusDdeHooks::AttachItems(DdeServerItems* items) {
+    if (items_ && items_ != items) items_->SetListener(nullptr);
+    items_ = items;
+    server_.SetItemSource(items);
+    if (items) items->SetListener(&server_);
 }
 
 void BusDdeHooks::EstablishCommandLink() {

@@ -20,7 +20,7 @@ namespace quorvane {
 class BusDdeHooks : public DdeHooks {
   public:
     // Every reference must outlive the hooks; links may be null (no link client).
-    BusDdeHooks(const SetupGlobals& g, DdeServer& server, Messages& messages, DdeLinks* links);
+    BusDdeHooks(DdeServer& server, Messages& messages, DdeLinks* links);
     ~BusDdeHooks() override;
     BusDdeHooks(const BusDdeHooks&) = delete;
     BusDdeHooks& operator=(const BusDdeHooks&) = delete;
@@ -32,8 +32,6 @@ class BusDdeHooks : public DdeHooks {
     // record connects again.
     void ConversationEnded(DdeConversationId id);
 
-    const DdeServerItems& Items() const { return items_; }
-
     // DdeHooks
     void InitializeClient() override {}
     // The window goes away: its links end and its topic is no longer served.
@@ -41,19 +39,18 @@ class BusDdeHooks : public DdeHooks {
     // Serves the topic (once per topic: a reload keeps the served name and its clients);
     // a topic that cannot be served is said once and the program goes on without it.
     void SetTopic(const std::string& topic) override;
-    void ItemUpdated(const std::string& item, const std::string& text) override;
+    void AttachItems(DdeServerItems* items) override;
     void EstablishCommandLink() override;
     void EstablishBufferLink() override;
     // Gives the name back, so the clients see it go before the program ends.
     void DisconnectServerClients() override { server_.Release(); }
 
   private:
-    const SetupGlobals& g_;
     DdeServer& server_;
     Messages& messages_;
     DdeLinks* links_;
     RuntimeFlags* flags_ = nullptr;
-    DdeServerItems items_;
+    DdeServerItems* items_ = nullptr;
     std::string servedTopic_;
     bool topicTried_ = false;
 };

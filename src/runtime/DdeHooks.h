@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "delivery/DdeServerItems.h"
+
 namespace quorvane {
 
 class DdeHooks {
@@ -16,9 +18,10 @@ class DdeHooks {
     virtual void ShutdownClient() = 0;
     // The topic the server publishes under (activation; kept across a reload).
     virtual void SetTopic(const std::string& topic) = 0;
-    // An item's new text ("Field(n)", "RecordNumber", "DateTime"); sent on every update, also
-    // when the text repeats, because that is what linked clients see as a hot link.
-    virtual void ItemUpdated(const std::string& item, const std::string& text) = 0;
+    // The served items: the session's own copy, which tells its listener of every update
+    // (also when the text repeats, which linked clients see as a hot link). The hooks serve
+    // them and become their listener; null lets them go before the session does.
+    virtual void AttachItems(DdeServerItems* items) = 0;
     // Establish the Command Source and the Output Buffer link.
     virtual void EstablishCommandLink() = 0;
     virtual void EstablishBufferLink() = 0;
@@ -31,7 +34,7 @@ class NullDdeHooks : public DdeHooks {
     void InitializeClient() override {}
     void ShutdownClient() override {}
     void SetTopic(const std::string&) override {}
-    void ItemUpdated(const std::string&, const std::string&) override {}
+    void AttachItems(DdeServerItems*) override {}
     void EstablishCommandLink() override {}
     void EstablishBufferLink() override {}
     void DisconnectServerClients() override {}

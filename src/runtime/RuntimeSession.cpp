@@ -40,7 +40,13 @@ RuntimeSession::RuntimeSession(const RuntimeServices& services, RuntimeView& vie
       engine_(services.g, flags_, services.locale,
               EngineServices{services.messages, services.clock, *this, services.keys, services.dde,
                              services.log}),
-      output_(services.g, services.port, services.clock, services.virtualDevice) {}
+      output_(services.g, services.port, services.clock, services.virtualDevice) {
+    services_.ddeHooks.AttachItems(&items_);
+}
+
+RuntimeSession::~RuntimeSession() {
+    services_.ddeHooks.AttachItems(nullptr);
+}
 
 void RuntimeSession::Activate() {
     unloaded_ = false;
@@ -52,8 +58,9 @@ void RuntimeSession::Activate() {
     output_.Activate();
 
     // The topic chosen at the first activation stays when a reload repeats the set-up.
-    if (ddeTopic_ == "SYSTEM") ddeTopic_ = g_.DdeTopicName.empty() ? g_.PortName : g_.DdeTopicName;
-    services_.ddeHooks.SetTopic(ddeTopic_);
+    topic_.ApplyActivation(g_);
+    items_.SetFieldCount(g_.NumberOfFields);
+    services_.ddeHooks.SetTopic(topic_.Current());
 
     captionBase_ = "Quorvane - " + g_.PortName;
     caption_ = captionBase_;
@@ -87,7 +94,9 @@ void RuntimeSession::Activate() {
 
     engine_.Activate();
     const int fieldCount = std::clamp<int>(g_.NumberOfFields, 1, kMaxFields);
-    for (int n = 1; n <= kMaxFields; ++n) fieldTexts_[static_cast<size_t>(n)].clear();
+    // Every box and every served item starts empty, so nothing of a previous configuration
+    // is read as a reading of this one.
+    items_.ClearFields();
     for (int n = 1; n <= fieldCount; ++n) view_.SetFieldText(n, std::string());
 
     dateTimeShown_ = false;
@@ -172,9 +181,8 @@ void RuntimeSession::ShowDateTime() {
     if (dateTimeShown_ && SameSecond(now, dateTimeLast_)) return;
     dateTimeShown_ = true;
     dateTimeLast_ = now;
-    dateTimeText_ = FormatDateTime(now, g_.DateTimeFormat, services_.locale);
-    view_.SetDateTimeText(dateTimeText_);
-    services_.ddeHooks.ItemUpdated("DateTime", dateTimeText_);
+    items_.SetDateTime(FormatDateTime(now, g_.DateTimeFormat, services_.locale));
+    view_.SetDateTimeText(items_.DateTime());
 }
 
 void RuntimeSession::WatchPort() {
@@ -311,30 +319,19 @@ void RuntimeSession::ClearFieldBoxes() {
 }
 
 std::string RuntimeSession::ItemText(const std::string& item) const {
-    if (item == "RecordNumber") return recordNumber_;
-    if (item == "DateTime") return dateTimeText_;
-    if (item.size() > 7 && item.compare(0, 6, "Field(") == 0 && item.back() == ')') {
-        const std::string digits = item.substr(6, item.size() - 7);
-        if (digits.empty() || digits.size() > 2 ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return {};
-        const int n = std::atoi(digits.c_str());
-        if (n >= 1 && n <= kMaxFields) return fieldTexts_[static_cast<size_t>(n)];
-    }
-    return {};
+    std::string value;
+    return items_.ItemValue(item, value) ? value : std::string();
 }
 
 void RuntimeSession::SetFieldText(int n, const std::string& text) {
     if (n < 1 || n > kMaxFields) return;
-    fieldTexts_[static_cast<size_t>(n)] = text;
     view_.SetFieldText(n, text);
-    services_.ddeHooks.ItemUpdated("Field(" + std::to_string(n) + ")", text);
+    items_.SetField(n, text);
 }
 
 void RuntimeSession::SetRecordNumberText(const std::string& text) {
-    recordNumber_ = text;
     view_.SetRecordNumberText(text);
-    services_.ddeHooks.ItemUpdated("RecordNumber", text);
+    items_.SetRecordNumber(text);
 }
 
 void RuntimeSession::OnSuspendedChanged(bool /*suspended*/) {

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "config/SetupGlobals.h"
+#include "delivery/DdeServerItems.h"
+#include "delivery/DdeTopic.h"
 #include "delivery/KeystrokeTarget.h"
 #include "engine/EngineView.h"
 #include "engine/LocaleInfo.h"
@@ -54,6 +56,7 @@ struct RuntimeServices {
 class RuntimeSession : private EngineView {
   public:
     RuntimeSession(const RuntimeServices& services, RuntimeView& view);
+    ~RuntimeSession() override;
     RuntimeSession(const RuntimeSession&) = delete;
     RuntimeSession& operator=(const RuntimeSession&) = delete;
 
@@ -114,16 +117,18 @@ class RuntimeSession : private EngineView {
     RuntimeFlags& Flags() { return flags_; }
     const std::string& CaptionBase() const { return captionBase_; }
     const std::string& Caption() const { return caption_; }
-    const std::string& DdeTopic() const { return ddeTopic_; }
-    const std::string& DateTimeText() const { return dateTimeText_; }
-    // The text behind a DDE item: "Field(n)", "RecordNumber" or "DateTime"; empty otherwise.
+    const std::string& ServedTopic() const { return topic_.Current(); }
+    const std::string& DateTimeText() const { return items_.DateTime(); }
+    // The text behind a served item ("Field(n)", "RecordNumber", "DateTime", in any letter
+    // case); empty when no such item is served.
     std::string ItemText(const std::string& item) const;
+    const DdeServerItems& Items() const { return items_; }
     RecordEngine& Engine() { return engine_; }
 
   private:
     // EngineView, for the engine only.
     void SetFieldText(int n, const std::string& text) override;
-    std::string RecordNumberText() const override { return recordNumber_; }
+    std::string RecordNumberText() const override { return items_.RecordNumber(); }
     void SetRecordNumberText(const std::string& text) override;
     void OnSuspendedChanged(bool suspended) override;
     void OnEngineReset() override;
@@ -142,12 +147,11 @@ class RuntimeSession : private EngineView {
     RecordEngine engine_;
     OutputStrings output_;
 
-    std::string ddeTopic_ = "SYSTEM";
+    DdeTopic topic_;  // SYSTEM until the first activation
     std::string captionBase_;
     std::string caption_;
-    std::array<std::string, kMaxFields + 1> fieldTexts_;
-    std::string recordNumber_;
-    std::string dateTimeText_;
+    // The texts of the boxes, which are also the served items: one copy.
+    DdeServerItems items_;
     bool timedMenuVisible_ = false;  // TOutCtrl shown: the timer had an interval at activation
     bool dateTimeShown_ = false;
     DateTimeParts dateTimeLast_;

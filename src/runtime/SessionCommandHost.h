@@ -68,7 +68,7 @@ class SessionCommandHost : public DdeCommandHost {
     void PerformLinkItem(LinkMenuItem item) override;
 
     LinkClipboard* Clipboard() override { return clipboard_; }
-    std::string DdeTopic() const override { return session_.DdeTopic(); }
+    std::string DdeTopic() const override { return session_.ServedTopic(); }
     std::string ItemText(const std::string& item) const override { return session_.ItemText(item); }
 
     // Reads the file at once (for the answer); inside a tick the switch to it waits until

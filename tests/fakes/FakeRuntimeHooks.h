@@ -11,21 +11,29 @@
 
 namespace quorvane {
 
-class FakeDdeHooks : public DdeHooks {
+// Listens to the session's items the way the bus hooks do, and logs every update.
+class FakeDdeHooks : public DdeHooks, private DdeItemListener {
   public:
     explicit FakeDdeHooks(CallLog* log) : log_(log) {}
     void InitializeClient() override { log_->Add("hooks.InitializeClient"); }
     void ShutdownClient() override { log_->Add("hooks.ShutdownClient"); }
     void SetTopic(const std::string& topic) override { log_->Add("hooks.SetTopic(" + topic + ")"); }
-    void ItemUpdated(const std::string& item, const std::string& text) override {
-        log_->Add("hooks.Item(" + item + "," + text + ")");
+    void AttachItems(DdeServerItems* items) override {
+        items_ = items;
+        if (items) items->SetListener(this);
     }
+    const DdeServerItems* items() const { return items_; }
     void EstablishCommandLink() override { log_->Add("hooks.CommandLink"); }
     void EstablishBufferLink() override { log_->Add("hooks.BufferLink"); }
     void DisconnectServerClients() override { log_->Add("hooks.DisconnectClients"); }
 
   private:
+    void ItemChanged(const std::string& item, const std::string& text) override {
+        log_->Add("hooks.Item(" + item + "," + text + ")");
+    }
+
     CallLog* log_;
+    DdeServerItems* items_ = nullptr;
 };
 
 class FakeHotKeyHooks : public HotKeyHooks {

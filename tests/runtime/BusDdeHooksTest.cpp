@@ -45,18 +45,20 @@ class BusDdeHooksTest : public ::testing::Test {
     FakeMessages messages;
 };
 
-TEST_F(BusDdeHooksTest, ItemsAreServedWithTheConfiguredFieldCountAndEveryUpdateIsSent) {
-    g.NumberOfFields = 3;
-    BusDdeHooks hooks(g, server, messages, nullptr);
-    ASSERT_EQ(server.source, &hooks.Items());
+TEST_F(BusDdeHooksTest, TheAttachedItemsAreServedAndEveryUpdateIsSent) {
+    DdeServerItems items;
+    items.SetFieldCount(3);
+    BusDdeHooks hooks(server, messages, nullptr);
+    hooks.AttachItems(&items);
+    ASSERT_EQ(server.source, &items);
     hooks.SetTopic("COM1");
     EXPECT_EQ(server.serves, std::vector<std::string>{"COM1"});
     EXPECT_TRUE(messages.shown.empty());
 
-    hooks.ItemUpdated("Field(2)", "12.5");
-    hooks.ItemUpdated("Field(2)", "12.5");  // a repeat is a new update for linked clients
-    hooks.ItemUpdated("RecordNumber", "7");
-    hooks.ItemUpdated("NoItem", "x");
+    items.SetField(2, "12.5");
+    items.SetField(2, "12.5");  // a repeat is a new update for linked clients
+    items.SetRecordNumber("7");
+    items.SetField(4, "x");  // beyond the served fields
     EXPECT_EQ(server.changes,
               (std::vector<std::string>{"Field(2)=12.5", "Field(2)=12.5", "RecordNumber=7"}));
     std::string value;
@@ -65,33 +67,28 @@ TEST_F(BusDdeHooksTest, ItemsAreServedWithTheConfiguredFieldCountAndEveryUpdateI
     EXPECT_FALSE(server.source->ItemValue("Field(4)", value));  // beyond NumberOfFields
 }
 
-TEST_F(BusDdeHooksTest, AReloadWithTheSameTopicKeepsTheServedNameAndTakesTheNewFieldCount) {
-    g.NumberOfFields = 1;
-    BusDdeHooks hooks(g, server, messages, nullptr);
+TEST_F(BusDdeHooksTest, AReloadWithTheSameTopicKeepsTheServedName) {
+    BusDdeHooks hooks(server, messages, nullptr);
     hooks.SetTopic("Balance");
-    g.NumberOfFields = 5;
     hooks.SetTopic("Balance");
     EXPECT_EQ(server.serves.size(), 1u);
     EXPECT_EQ(server.releases, 0);
-    EXPECT_EQ(hooks.Items().FieldCount(), 5);
     hooks.SetTopic("Other");
     EXPECT_EQ(server.serves, (std::vector<std::string>{"Balance", "Other"}));
 }
 
 TEST_F(BusDdeHooksTest, ATopicServedElsewhereIsSaidOnceAndTheProgramGoesOn) {
     server.answer = DdeServeResult::NameTaken;
-    BusDdeHooks hooks(g, server, messages, nullptr);
+    BusDdeHooks hooks(server, messages, nullptr);
     hooks.SetTopic("COM1");
     hooks.SetTopic("COM1");  // the reload does not say it again
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, DdeNameTakenText("COM1", "Quorvane.COM1").english);
     EXPECT_EQ(messages.shown[0].buttons, MessageButtons::Ok);
-    hooks.ItemUpdated("Field(1)", "1");  // the server ignores updates while not serving
-    EXPECT_EQ(server.changes.size(), 1u);
 }
 
 TEST_F(BusDdeHooksTest, QuitOverDdeAndUnloadGiveTheNameBack) {
-    BusDdeHooks hooks(g, server, messages, nullptr);
+    BusDdeHooks hooks(server, messages, nullptr);
     hooks.SetTopic("COM1");
     hooks.DisconnectServerClients();
     EXPECT_FALSE(server.serving);
@@ -103,16 +100,20 @@ TEST_F(BusDdeHooksTest, QuitOverDdeAndUnloadGiveTheNameBack) {
 }
 
 TEST_F(BusDdeHooksTest, TheHooksLeaveTheServerWithoutItsItemsWhenTheyGo) {
+    DdeServerItems items;
     {
-        BusDdeHooks hooks(g, server, messages, nullptr);
+        BusDdeHooks hooks(server, messages, nullptr);
+        hooks.AttachItems(&items);
         hooks.SetTopic("COM1");
     }
     EXPECT_EQ(server.source, nullptr);
     EXPECT_FALSE(server.serving);
+    items.SetField(1, "after");  // no listener left to reach
+    EXPECT_TRUE(server.changes.empty());
 }
 
 TEST_F(BusDdeHooksTest, AnEndedConversationIsClearedOnlyWhenTheSessionStillHoldsIt) {
-    BusDdeHooks hooks(g, server, messages, nullptr);
+    BusDdeHooks hooks(server, messages, nullptr);
     RuntimeFlags flags;
     hooks.ConversationEnded(3);  // no flags attached yet: nothing to clear
     hooks.AttachFlags(&flags);
@@ -130,7 +131,7 @@ TEST_F(BusDdeHooksTest, CommandsReachTheHandlerAndLinksOpenAndEndThroughTheHooks
     g.CommandLinkTopic = "Peer";
     g.CommandLinkItem = "Field(1)";
     DdeLinks links(g, client, messages, nullptr);
-    BusDdeHooks hooks(g, server, messages, &links);
+    BusDdeHooks hooks(server, messages, &links);
     std::vector<std::string> commands;
     hooks.SetExecuteHandler([&](const std::string& c) {
         commands.push_back(c);

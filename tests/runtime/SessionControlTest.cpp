@@ -38,7 +38,7 @@ TEST_F(SessionControl, ActivationSetsUpWindowStateAndServices) {
     EXPECT_EQ(view.buttons[1].Index, 5);
     EXPECT_FALSE(view.dtrButton);
     EXPECT_TRUE(view.breakButton);
-    EXPECT_EQ(session->DdeTopic(), "COM1");
+    EXPECT_EQ(session->ServedTopic(), "COM1");
     const char* order[] = {"hooks.InitializeClient", "hooks.SetTopic(COM1)", "hooks.CommandLink",
                            "hotkeys.Program"};
     int previous = -1;
@@ -53,10 +53,10 @@ TEST_F(SessionControl, ActivationSetsUpWindowStateAndServices) {
 TEST_F(SessionControl, TheFirstTopicStaysAcrossAReload) {
     g.DdeTopicName = "Balance";
     Start();
-    EXPECT_EQ(session->DdeTopic(), "Balance");
+    EXPECT_EQ(session->ServedTopic(), "Balance");
     g.DdeTopicName = "Other";
     session->Activate();
-    EXPECT_EQ(session->DdeTopic(), "Balance");
+    EXPECT_EQ(session->ServedTopic(), "Balance");
 }
 
 TEST_F(SessionControl, SuspendAndResumeShowInTheCaption) {
@@ -238,4 +238,24 @@ TEST_F(SessionControl, ItemsFollowTheBoxes) {
 }
 
 }  // namespace
+TEST_F(SessionControl, AnActivationEmptiesEveryServedItemOfTheConfigurationBefore) {
+    g.RecordStructure = 1;
+    g.NumberOfFields = 2;
+    g.DelimiterChar = ",";
+    g.Mode = kModeDde;
+    Start();
+    Tick("a,b\r");
+    ASSERT_EQ(session->ItemText("Field(2)"), "b");
+
+    // A reload with more fields: nothing of the old reading may be served as a new one.
+    g.NumberOfFields = 3;
+    session->Activate();
+    EXPECT_EQ(session->ItemText("Field(1)"), "");
+    EXPECT_EQ(session->ItemText("Field(2)"), "");
+    EXPECT_EQ(session->ItemText("Field(3)"), "");
+    std::string value;
+    ASSERT_TRUE(ddeHooks.items()->ItemValue("field(2)", value));
+    EXPECT_EQ(value, "");
+}
+
 }  // namespace quorvane
