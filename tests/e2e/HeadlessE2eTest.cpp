@@ -28,6 +28,8 @@ class HeadlessE2e : public ::testing::Test {
     HeadlessE2e() {
         // The program's per-user files go to the scratch folder, never the real home.
         setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+        // The display-less path, whatever display the shell running the tests has.
+        unsetenv("DISPLAY");
     }
 
     // Log to disk into log.txt, single-field records ended by CR, any byte starting one, so
