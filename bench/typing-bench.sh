@@ -9,9 +9,9 @@ build=${QUORVANE_BUILD_DIR:-$here/build}
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$here" -B "$build" -G Ninja >/dev/null
 fi
-ninja -C "$build" quorvane_x11_tests >/dev/null
+ninja -C "$build" quorvane_bench_tests >/dev/null
 for tool in Xvfb openbox xterm xdotool; do
     command -v "$tool" >/dev/null || { echo "typing-bench: $tool is not installed" >&2; exit 1; }
 done
-QUORVANE_BENCH=1 "$build/tests/quorvane_x11_tests" \
+"$build/tests/quorvane_bench_tests" \
     --gtest_filter='KeyTypingBenchX11Test.*' 2>&1 | grep -v '^Openbox-Message'

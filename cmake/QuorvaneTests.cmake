@@ -14,7 +14,7 @@ function(quorvane_add_test_binary)
     target_compile_options(${T_NAME} PRIVATE ${QUORVANE_WARNINGS})
     target_compile_definitions(${T_NAME} PRIVATE
         QUORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QUORVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
-    if(T_LABEL MATCHES "^(gui|dbus|x11)$")
+    if(T_LABEL MATCHES "^(gui|dbus|x11|bench)$")
         set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
     endif()
     gtest_discover_tests(${T_NAME} PROPERTIES LABELS ${T_LABEL} DISCOVERY_TIMEOUT 60)

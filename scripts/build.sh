@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds Quorvane into build/ (or $QUORVANE_BUILD_DIR).
+# Configures and builds Quorvane into build/ (or $QUORVANE_BUILD_DIR): every target, or only
+# the targets named as arguments (scripts/build.sh quorvane quorvane-sim).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVANE_BUILD_DIR:-$here/build}
@@ -7,4 +8,6 @@ build=${QUORVANE_BUILD_DIR:-$here/build}
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-cmake --build "$build" -j "$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"

@@ -1,6 +1,7 @@
 // quorvane-sim: a simulated serial instrument on a pseudo-terminal, for the demo and the
 // tests. It prints the device path it offers on its first line, plays a built-in profile or a
-// transcript, and prints what it receives in escaped form ("RX ..." lines).
+// transcript, and prints what it receives in escaped form ("RX ..." lines; with --rx-times
+// "RX <ms> ...", the milliseconds since the start at which the line's first byte was read).
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -26,7 +27,9 @@ using quorvane::sim::SimScript;
 using Clock = std::chrono::steady_clock;
 
 volatile sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+    g_stop = 1;
+}
 
 struct Options {
     std::string profile = "balance";
@@ -37,14 +40,17 @@ struct Options {
     long count = -1;  // records to send before stopping sending; -1 without end
     bool verbose = false;
     bool exitAfterSend = false;
+    bool rxTimes = false;
 };
 
 void Usage() {
     std::cout << "usage: quorvane-sim [--profile balance|meter] [--transcript FILE]\n"
                  "                    [--interval MS] [--count N] [--link PATH]\n"
                  "                    [--send-file FILE [--exit-after-send]] [--verbose]\n"
+                 "                    [--rx-times]\n"
                  "Offers a pseudo-terminal that plays a serial instrument. The first line\n"
-                 "printed is the device path; received bytes are printed as RX lines.\n";
+                 "printed is the device path; received bytes are printed as RX lines,\n"
+                 "with --rx-times as \"RX <ms> ...\" (when the first byte was read).\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -70,6 +76,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         }
         if (a == "--verbose") {
             o.verbose = true;
+            continue;
+        }
+        if (a == "--rx-times") {
+            o.rxTimes = true;
             continue;
         }
         if (a == "--exit-after-send") {
@@ -166,6 +176,8 @@ int main(int argc, char** argv) {
     bool sending = opt.sendFile.empty() || !opt.exitAfterSend;
     auto nextAt = Clock::now() + std::chrono::milliseconds(script.steps[0].delayMs);
     auto lastRx = Clock::now();
+    const auto started = Clock::now();
+    auto firstRx = started;  // when the first byte of `received` was read
 
     auto queueRecord = [&](std::string bytes) {
         if (opt.verbose) std::cout << "TX " << Escape(bytes) << std::endl;
@@ -173,7 +185,13 @@ int main(int argc, char** argv) {
     };
     auto printReceived = [&] {
         if (received.empty()) return;
-        std::cout << "RX " << Escape(received) << std::endl;
+        std::cout << "RX ";
+        if (opt.rxTimes) {
+            const auto ms =
+                std::chrono::duration_cast<std::chrono::milliseconds>(firstRx - started).count();
+            std::cout << ms << ' ';
+        }
+        std::cout << Escape(received) << std::endl;
         received.clear();
     };
 
@@ -206,7 +224,9 @@ int main(int argc, char** argv) {
         if (poll(&p, 1, wait) > 0 && (p.revents & POLLIN)) {
             char buffer[4096];
             const ssize_t n = read(master, buffer, sizeof buffer);
+            const auto readAt = Clock::now();
             for (ssize_t i = 0; i < n; ++i) {
+                if (received.empty()) firstRx = readAt;
                 received += buffer[i];
                 if (matcher.Feed(buffer[i])) {
                     queueRecord(quorvane::sim::ProfileReading(script.profile, sent++));

@@ -1,7 +1,8 @@
 // Typing speed into xterm running `cat > FILE`: 10,000 characters of mixed letters, digits,
 // punctuation and shifted characters, typed as one macro per line by our injector, then the
-// same text by `xdotool type --delay 0` into the same xterm as the reference. Runs only with
-// QUORVANE_BENCH=1 (bench/typing-bench.sh); prints characters per second and the ratio.
+// same text by `xdotool type --delay 0` into the same xterm as the reference. A measurement,
+// not a check: its own label (bench) that CI leaves out, run by bench/typing-bench.sh; prints
+// characters per second and the ratio.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -84,9 +85,7 @@ double WaitForText(const std::filesystem::path& file, const std::string& expecte
 }
 
 TEST(KeyTypingBenchX11Test, TypingSpeedAgainstXdotool) {
-    const char* bench = std::getenv("QUORVANE_BENCH");
-    if (!bench || std::string(bench) != "1") GTEST_SKIP() << "set QUORVANE_BENCH=1 to run";
-    if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(X11TestSession::OnPath("Xvfb")) << "Xvfb is not installed";
     X11TestSession session;
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;

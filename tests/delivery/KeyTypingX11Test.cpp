@@ -49,7 +49,7 @@ class KeyTypingX11Test : public ::testing::Test {
     static void TearDownTestSuite() { session_.reset(); }
 
     void SetUp() override {
-        if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(X11TestSession::OnPath("Xvfb")) << "Xvfb is not installed";
         ASSERT_TRUE(startError_.empty()) << startError_;
         display_ = XOpenDisplay(session_->name().c_str());
         ASSERT_NE(display_, nullptr);

@@ -39,7 +39,7 @@ class TargetWindowX11Test : public ::testing::Test {
     static void TearDownTestSuite() { session_.reset(); }
 
     void SetUp() override {
-        if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(X11TestSession::OnPath("Xvfb")) << "Xvfb is not installed";
         ASSERT_TRUE(startError_.empty()) << startError_;
         // The launcher starts programs with this process's environment.
         const char* display = std::getenv("DISPLAY");
@@ -255,7 +255,7 @@ class BareDisplay {
 };
 
 TEST(TargetWindowBareX11Test, WithoutWindowManagerRootChildrenAndInputFocusServe) {
-    if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(X11TestSession::OnPath("Xvfb")) << "Xvfb is not installed";
     BareDisplay bare;
     ASSERT_TRUE(bare.Start());
     X11WindowSystem windows(bare.display());

@@ -29,6 +29,8 @@ std::string Quoted(const std::string& arg) {
 
 class CommandLineE2e : public ::testing::Test {
   protected:
+    // The display-less path, whatever display the shell running the tests has.
+    CommandLineE2e() { unsetenv("DISPLAY"); }
     ProgramRun Program(const std::vector<std::string>& args) {
         std::string command = Quoted(QUORVANE_PROGRAM);
         for (const auto& a : args) command += " " + Quoted(a);

@@ -513,8 +513,8 @@ namespace {
 // can be pasted back as the Output Buffer link, which then sends each new Field(1) value out
 // of the port.
 TEST_F(DdeE2e, WithADisplayCopiedLinksGoOnTheClipboardAndPasteBack) {
-    if (!e2e::XvfbDesktop::OnPath("Xvfb") || !e2e::XvfbDesktop::OnPath("openbox"))
-        GTEST_SKIP() << "Xvfb and openbox are needed";
+    ASSERT_TRUE(e2e::XvfbDesktop::OnPath("Xvfb") && e2e::XvfbDesktop::OnPath("openbox"))
+        << "Xvfb and openbox are needed";
     e2e::XvfbDesktop desktop;
     std::string error;
     ASSERT_TRUE(desktop.Start(error)) << error;

@@ -120,7 +120,7 @@ class KeystrokesE2e : public ::testing::Test {
 
 TEST_F(KeystrokesE2e, RecordsAreTypedIntoTheTargetAndTheFocusGoesBack) {
     std::string why;
-    if (!StartDesktop(why)) GTEST_SKIP() << why;
+    ASSERT_TRUE(StartDesktop(why)) << why;
     const std::string typed = folder.File("typed.txt");
     const std::string other = folder.File("other.txt");
     const unsigned long target = StartCatTerminal("Quorvane E2E Target", typed);
@@ -164,7 +164,7 @@ TEST_F(KeystrokesE2e, RecordsAreTypedIntoTheTargetAndTheFocusGoesBack) {
 
 TEST_F(KeystrokesE2e, AHotKeySendsItsStringOnceAndTheFocusedWindowGetsNothing) {
     std::string why;
-    if (!StartDesktop(why)) GTEST_SKIP() << why;
+    ASSERT_TRUE(StartDesktop(why)) << why;
     const std::string typed = folder.File("typed.txt");
     const unsigned long terminal = StartCatTerminal("Quorvane E2E Focus", typed);
     ASSERT_NE(terminal, 0u);

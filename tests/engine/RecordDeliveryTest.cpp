@@ -42,6 +42,7 @@ class RecordDeliveryTest : public EngineFixture {
 
 TEST_F(RecordDeliveryTest, KeystrokesFoundTargetThenFocusBack) {
     Keystrokes();
+    keys.caption = "Untitled - Notepad";
     Delimited(2, ",");
     g.RecordPreamble = "<";
     g.FieldPostamble[1] = "{TAB}";
@@ -58,11 +59,22 @@ TEST_F(RecordDeliveryTest, KeystrokesFoundTargetThenFocusBack) {
 TEST_F(RecordDeliveryTest, KeystrokesMinimizedTargetIsMinimizedAgain) {
     Keystrokes();
     keys.search = {200, true};
+    keys.caption = "Untitled - Notepad";
     Start();
     Feed("x\r");
     const int typed = calls.IndexOf("keys.SendKeyMacro");
     EXPECT_EQ(calls.IndexOf("keys.MinimizeWindow(200)"), typed + 1);
     EXPECT_EQ(calls.IndexOf("keys.SetForegroundWindow(100)"), typed + 2);
+}
+
+// A window whose caption lacks the title is not the target: the command starts one.
+TEST_F(RecordDeliveryTest, KeystrokesOtherCaptionStartsTheTarget) {
+    Keystrokes();
+    keys.caption = "Calculator";
+    Start();
+    Feed("x\r");
+    EXPECT_GE(calls.IndexOf("keys.LaunchTarget(notepad)"), 0);
+    EXPECT_EQ(calls.IndexOf("keys.MinimizeWindow(200)"), -1);
 }
 
 TEST_F(RecordDeliveryTest, KeystrokesStartedTargetKeepsTheFocus) {

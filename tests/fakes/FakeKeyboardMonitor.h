@@ -15,10 +15,13 @@ class FakeKeyboardMonitor : public KeyboardMonitor {
     KeyRegistration Register(const KeyCombination& c) override {
         registered.push_back(c);
         const bool refuse = std::find(refuse_.begin(), refuse_.end(), c) != refuse_.end();
-        return refuse ? KeyRegistration::Refused : KeyRegistration::Watched;
+        if (refuse) return KeyRegistration::Refused;
+        watched_.push_back(c);
+        return KeyRegistration::Watched;
     }
     void ReleaseAll() override {
         registered.clear();
+        watched_.clear();
         ++releases;
     }
     bool ShiftHeld() override { return shiftHeld; }
@@ -27,11 +30,11 @@ class FakeKeyboardMonitor : public KeyboardMonitor {
     void Refuse(const KeyCombination& c) { refuse_.push_back(c); }
 
     // One transition as the system would report it; returns the handler's swallow answer
-    // (false without a handler). Only registered combinations reach the handler, as with a
-    // real monitor.
+    // (false without a handler). Only watched combinations reach the handler: like a real
+    // monitor, a combination whose registration was refused is never delivered.
     bool Transition(int virtualKey, int modifiers, uint32_t flags) {
         const KeyCombination c{virtualKey, modifiers};
-        if (!handler || std::find(registered.begin(), registered.end(), c) == registered.end()) {
+        if (!handler || std::find(watched_.begin(), watched_.end(), c) == watched_.end()) {
             return false;
         }
         return handler(KeyTransition{virtualKey, flags, modifiers});
@@ -45,12 +48,13 @@ class FakeKeyboardMonitor : public KeyboardMonitor {
     }
 
     Handler handler;
-    std::vector<KeyCombination> registered;
+    std::vector<KeyCombination> registered;  // every registration asked for, refused or not
     int releases = 0;
     bool shiftHeld = false;
 
   private:
     std::vector<KeyCombination> refuse_;
+    std::vector<KeyCombination> watched_;
 };
 
 }  // namespace quorvane

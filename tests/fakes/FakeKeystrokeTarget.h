@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CallLog.h"
+#include "delivery/CaptionText.h"
 #include "delivery/KeystrokeTarget.h"
 
 namespace quorvane {
@@ -17,8 +18,12 @@ class FakeKeystrokeTarget : public KeystrokeTarget {
         Add("keys.GetForegroundWindow");
         return foreground;
     }
+    // Like the desktop target: the title is normalized in place, and search.window is found
+    // only when caption contains it (a blank title finds nothing).
     TargetSearch FindTargetWindow(std::string& title) override {
         Add("keys.FindTargetWindow(" + title + ")");
+        NormalizeTargetTitle(title);
+        if (title.empty() || UpperCaseText(caption).find(title) == std::string::npos) return {};
         return search;
     }
     TargetLaunch LaunchTarget(const std::string& command, std::string& title) override {
@@ -42,7 +47,8 @@ class FakeKeystrokeTarget : public KeystrokeTarget {
     }
 
     WindowId foreground = 100;
-    TargetSearch search{200, false};
+    TargetSearch search{200, false};  // what a search finds when caption contains the title
+    std::string caption;              // the caption of window search.window
     TargetLaunch launch{false, 300};
     std::string launchedTitle;  // caption the started program takes on, when not empty
     bool ownWindowForeground = false;

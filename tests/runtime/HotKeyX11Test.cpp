@@ -78,7 +78,7 @@ class HotKeyX11Test : public ::testing::Test {
     static void TearDownTestSuite() { session_.reset(); }
 
     void SetUp() override {
-        if (!X11TestSession::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(X11TestSession::OnPath("Xvfb")) << "Xvfb is not installed";
         ASSERT_TRUE(startError_.empty()) << startError_;
         display_ = session_->display();
         dir_ = std::filesystem::temp_directory_path() /

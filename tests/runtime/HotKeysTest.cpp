@@ -59,6 +59,11 @@ TEST_F(HotKeysTest, ActivationReportsAnEmptyTableRefusalsAndAMissingMonitor) {
     monitor.Refuse({kF2, 3});
     EXPECT_EQ(Activate(), HotKeyStatus::Partial);
     EXPECT_EQ(monitor.registered.size(), 2u);
+    // A refused combination never arrives; the watched one still acts.
+    EXPECT_FALSE(monitor.Press(kF2, 3));
+    EXPECT_EQ(g.OutputQueue, "");
+    EXPECT_TRUE(monitor.Press(kF2, 2));
+    EXPECT_EQ(g.OutputQueue, "x");
 
     // Without a monitor the user hears of it once, however often the table is registered.
     EXPECT_EQ(hotKeys.Activate(nullptr, &messages), HotKeyStatus::Unavailable);
