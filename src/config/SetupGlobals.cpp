@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "config/CodePage.h"
+
 namespace quorvane {
 
 namespace {
@@ -22,9 +24,9 @@ void ResetTransferTables(SetupGlobals& g) {
     static const struct {
         int code;
         const char* macro;
-    } kKeyEntries[] = {{8, "{BACKSPACE}"}, {9, "{TAB}"},  {13, "{ENTER}"}, {37, "{%}"},
-                       {40, "{(}"},        {41, "{)}"},   {43, "{+}"},     {91, "{[}"},
-                       {93, "{]}"},        {94, "{^}"},   {123, "{{}"},    {125, "{}}"},
+    } kKeyEntries[] = {{8, "{BACKSPACE}"}, {9, "{TAB}"},     {13, "{ENTER}"}, {37, "{%}"},
+                       {40, "{(}"},        {41, "{)}"},      {43, "{+}"},     {91, "{[}"},
+                       {93, "{]}"},        {94, "{^}"},      {123, "{{}"},    {125, "{}}"},
                        {126, "{~}"},       {127, "{DELETE}"}};
     for (const auto& entry : kKeyEntries) g.TransferKeyTable[entry.code] = entry.macro;
     const char* space = IsTrue(g.DirectKeyEvents) ? " " : "{ }";
@@ -43,7 +45,11 @@ int32_t BaudRate(int index) {
 }
 
 std::string DefaultLogFileName(const std::string& homeDirectory) {
-    std::string name = homeDirectory.empty() ? std::string(".") : homeDirectory;
+    // The setting holds code-page bytes. A home folder the code page cannot spell is left
+    // out: a bare name is opened in the home folder, so the log still lands there.
+    bool lossless = true;
+    std::string name = CodePage::FromUtf8(homeDirectory.empty() ? "." : homeDirectory, &lossless);
+    if (!lossless) return "Quorvane.Log";
     if (name.back() != '/') name += '/';
     return name + "Quorvane.Log";
 }

@@ -16,10 +16,10 @@ namespace quorvane {
 inline constexpr int16_t kTrue = -1;
 inline constexpr int16_t kFalse = 0;
 
-inline constexpr int kMaxFields = 40;        // fields 1..40 are configurable
-inline constexpr int kFieldSlots = 43;       // per-field arrays have room for 0..42
-inline constexpr int kStringButtons = 20;    // output strings 1..20
-inline constexpr int kHotKeySlots = 50;      // hot keys 0..49
+inline constexpr int kMaxFields = 40;      // fields 1..40 are configurable
+inline constexpr int kFieldSlots = 43;     // per-field arrays have room for 0..42
+inline constexpr int kStringButtons = 20;  // output strings 1..20
+inline constexpr int kHotKeySlots = 50;    // hot keys 0..49
 
 // Named formats: display name k (from the interface's string table, 9004..9009) stands for
 // stored name k.
@@ -30,12 +30,12 @@ struct NamedFormat {
 
 struct SetupGlobals {
     // --- Serial port ---
-    int16_t PortIndex = 0;       // port number minus 1; 0 is COM1
-    int16_t BaudRateIndex = 6;   // index into the baud table; 6 = 9600
-    int16_t Parity = 2;          // 0 None, 1 Odd, 2 Even, 3 Mark, 4 Space
-    int16_t DataBitsIndex = 2;   // data bits minus 5
-    int16_t StopBits = 0;        // 0 one, 1 one and a half, 2 two
-    int16_t FlowControl = 0;     // 0 None, 1 Xon/Xoff, 2 Hardware, 3 Opto-RS
+    int16_t PortIndex = 0;      // port number minus 1; 0 is COM1
+    int16_t BaudRateIndex = 6;  // index into the baud table; 6 = 9600
+    int16_t Parity = 2;         // 0 None, 1 Odd, 2 Even, 3 Mark, 4 Space
+    int16_t DataBitsIndex = 2;  // data bits minus 5
+    int16_t StopBits = 0;       // 0 one, 1 one and a half, 2 two
+    int16_t FlowControl = 0;    // 0 None, 1 Xon/Xoff, 2 Hardware, 3 Opto-RS
     int32_t InputBufferSize = 4096;
     int32_t OutputBufferSize = 512;
 
@@ -52,7 +52,7 @@ struct SetupGlobals {
     std::string RecordPreamble;  // raw
 
     // --- Per-field definitions, index 1..40 ---
-    std::array<std::string, kFieldSlots> FieldFilter;     // "C", "I", "N", "H", "O", "B"
+    std::array<std::string, kFieldSlots> FieldFilter;  // "C", "I", "N", "H", "O", "B"
     std::array<int16_t, kFieldSlots> FieldLength{};
     std::array<std::string, kFieldSlots> FieldPostamble;  // raw
     std::array<std::string, kFieldSlots> FieldFormat;
@@ -71,12 +71,12 @@ struct SetupGlobals {
     // --- Translation tables ---
     std::array<std::string, 256> InputTranslation;  // one character, "Ignore" or "Void Record"
     std::array<std::string, 256> TransferKeyTable;  // keystroke macro text; "NUL" sends nothing
-    std::string TransferCharTableDde;  // 256 characters; position b+1 replaces byte b
-    std::string TransferCharTableLog;  // 256 characters
+    std::string TransferCharTableDde;               // 256 characters; position b+1 replaces byte b
+    std::string TransferCharTableLog;               // 256 characters
 
     // --- Output strings ---
-    std::string AckString;    // raw
-    std::string TimerString;  // raw
+    std::string AckString;      // raw
+    std::string TimerString;    // raw
     int32_t TimerInterval = 0;  // ms, at most 99999999
     int16_t TimerOptions = 0;   // 1 enable on activation, 2 transmit, 4 toggle DTR, 8 break
     std::array<std::string, kStringButtons + 1> ButtonCaption;  // index 1..20
@@ -100,15 +100,15 @@ struct SetupGlobals {
     std::string DateTimeFormat;
 
     // --- Hot keys, slot 0..49 ---
-    std::array<int16_t, kHotKeySlots> HotKeyCode{};    // modifier set * 256 + virtual-key code
-    std::array<int16_t, kHotKeySlots> HotKeyAction{};  // 0..13
+    std::array<int16_t, kHotKeySlots> HotKeyCode{};      // modifier set * 256 + virtual-key code
+    std::array<int16_t, kHotKeySlots> HotKeyAction{};    // 0..13
     std::array<std::string, kHotKeySlots> HotKeyString;  // raw
 
     // --- Working state, never stored in the configuration file ---
     std::string ConfigFileName;  // native path (UTF-8 on Linux); empty means Untitled
     int16_t ConfigChanged = kFalse;
     int16_t ConfigLoaded = kFalse;
-    int16_t RunMode = 0;  // 0 setup, 1 Normal, 2 Virtual Instrument, 3 Test
+    int16_t RunMode = 0;      // 0 setup, 1 Normal, 2 Virtual Instrument, 3 Test
     std::string PortName;     // "COM" + (PortIndex + 1), set when the port opens
     std::string OutputQueue;  // bytes waiting for the device; producers append, the flush removes
     int16_t DirectKeyEvents = kFalse;  // "/K" on the command line
@@ -133,13 +133,16 @@ extern const std::array<const char*, 7> kNamedFormatStoredNames;
 // homeDirectory is where the default log file lives (Quorvane.Log there).
 void ResetToDefaults(SetupGlobals& g, const std::string& homeDirectory);
 
-// The default log file name for a home directory: <home>/Quorvane.Log.
+// The default log file setting (code-page bytes) for a home directory (UTF-8):
+// <home>/Quorvane.Log, or the bare Quorvane.Log when the code page cannot hold <home>.
 std::string DefaultLogFileName(const std::string& homeDirectory);
 
 // The home directory from the environment ($HOME), "." when it is not set.
 std::string HomeDirectory();
 
 // True when a 16-bit boolean setting holds true (any non-zero value).
-inline bool IsTrue(int16_t value) { return value != 0; }
+inline bool IsTrue(int16_t value) {
+    return value != 0;
+}
 
 }  // namespace quorvane

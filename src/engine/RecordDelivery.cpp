@@ -4,8 +4,45 @@
 #include <cstdio>
 
 #include "config/CodePage.h"
+#include "setup/StringTable.h"
 
 namespace quorvane {
+
+namespace {
+
+constexpr int kStrTitle = 4004;  // "Quorvane"
+constexpr int kStrLogHomeNotInCodePage = 30200;
+constexpr int kStrLogWindowsPathMapped = 30201;
+
+std::string InHomeFolder(std::string_view homeDirectory, const std::string& nameUtf8) {
+    std::string path(homeDirectory.empty() ? std::string_view(".") : homeDirectory);
+    if (path.back() != '/') path += '/';
+    return path + nameUtf8;
+}
+
+}  // namespace
+
+LogFileTarget ResolveLogFileName(std::string_view setting, std::string_view homeDirectory) {
+    const bool drive =
+        setting.size() >= 2 && setting[1] == ':' &&
+        ((setting[0] >= 'A' && setting[0] <= 'Z') || (setting[0] >= 'a' && setting[0] <= 'z'));
+    const size_t backslash = setting.rfind('\\');
+    if (drive || backslash != std::string_view::npos) {
+        std::string_view name =
+            setting.substr(backslash != std::string_view::npos ? backslash + 1 : 2);
+        if (name.empty()) name = "Quorvane.Log";
+        return {InHomeFolder(homeDirectory, CodePage::ToUtf8(name)), kStrLogWindowsPathMapped};
+    }
+    if (!setting.empty() && setting.find('/') == std::string_view::npos) {
+        // The default when the code page could not hold the home folder (or a name typed
+        // without a folder): it lives in the home folder, never in whatever folder we run in.
+        bool lossless = true;
+        CodePage::FromUtf8(homeDirectory, &lossless);
+        return {InHomeFolder(homeDirectory, CodePage::ToUtf8(setting)),
+                lossless ? 0 : kStrLogHomeNotInCodePage};
+    }
+    return {CodePage::ToUtf8(setting), 0};
+}
 
 namespace {
 
@@ -168,11 +205,17 @@ DeliveryOutcome RecordDelivery::DeliverLog(FieldDataArray& fields, int count) {
 
 bool RecordDelivery::AppendToLog(std::string_view text) {
     LogSink& sink = services_.log;
-    const std::string path = CodePage::ToUtf8(g_.LogFileName);
+    const LogFileTarget target = ResolveLogFileName(g_.LogFileName, HomeDirectory());
+    const std::string& path = target.path;
+    if (target.noticeId != 0 && noticedLogName_ != g_.LogFileName) {
+        noticedLogName_ = g_.LogFileName;
+        services_.messages.Show(LoadString(target.noticeId) + " " + path, LoadString(kStrTitle),
+                                MessageButtons::Ok, MessageIcon::Information);
+    }
     for (;;) {
         LogStatus status = sink.Open(path);
         while (!status.ok) {
-            if (!AskRetry(status.errorText)) return false;
+            if (!AskRetry(path, status.errorText)) return false;
             status = sink.Open(path);
         }
         // A write that stops short is repeated with what is still missing, never in full,
@@ -184,7 +227,7 @@ bool RecordDelivery::AppendToLog(std::string_view text) {
             rest.remove_prefix(std::min(written, rest.size()));
             if (status.ok && rest.empty()) break;
             if (status.ok) status = LogStatus::Error("Short write");
-            if (!AskRetry(status.errorText)) {
+            if (!AskRetry(path, status.errorText)) {
                 sink.Close();
                 return false;
             }
@@ -192,15 +235,15 @@ bool RecordDelivery::AppendToLog(std::string_view text) {
         status = sink.Close();
         if (status.ok) return true;
         // A failed close may have lost what was written: Retry writes the record again.
-        if (!AskRetry(status.errorText)) return false;
+        if (!AskRetry(path, status.errorText)) return false;
     }
 }
 
-bool RecordDelivery::AskRetry(const std::string& errorText) {
+bool RecordDelivery::AskRetry(const std::string& path, const std::string& errorText) {
     services_.messages.Beep();
     const std::string title = "Quorvane - COM" + std::to_string(g_.PortIndex + 1) + " ERROR!";
-    const std::string text = std::string("File I/O Error Writing To:") + " " +
-                             CodePage::ToUtf8(g_.LogFileName) + "\r" + errorText;
+    const std::string text =
+        std::string("File I/O Error Writing To:") + " " + path + "\r" + errorText;
     return services_.messages.Show(text, title, MessageButtons::RetryCancel,
                                    MessageIcon::Exclamation) == MessageAnswer::Retry;
 }

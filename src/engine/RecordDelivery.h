@@ -20,6 +20,15 @@ namespace quorvane {
 // order {CENTURY} {YEAR} {MONTH} {DAY} {HOUR} {MINUTE} {SECOND}, by two digits of now.
 std::string ExpandDateTimeTokens(std::string_view text, const DateTimeParts& now);
 
+// The file a log setting (code-page bytes) opens, as UTF-8, and the notice it deserves.
+// A Windows path (a drive letter or a backslash) maps to its last component in the home
+// folder; a bare name lies in the home folder; anything else is the setting converted.
+struct LogFileTarget {
+    std::string path;  // UTF-8
+    int noticeId = 0;  // string id of the notice to show once, 0 for none
+};
+LogFileTarget ResolveLogFileName(std::string_view setting, std::string_view homeDirectory);
+
 enum class DeliveryOutcome {
     Delivered,  // delivered, or lost the way the mode loses records (target start failed)
     Cancelled,  // the user cancelled a failing log write: the engine resets and suspends
@@ -48,8 +57,8 @@ class RecordDelivery {
     // Appends text to the log file, asking Retry or Cancel on each failing step.
     // False when the user cancelled.
     bool AppendToLog(std::string_view text);
-    // The Retry/Cancel message for a failing file step; true for Retry.
-    bool AskRetry(const std::string& errorText);
+    // The Retry/Cancel message for a failing step on path (UTF-8); true for Retry.
+    bool AskRetry(const std::string& path, const std::string& errorText);
 
     SetupGlobals& g_;
     RuntimeFlags& flags_;
@@ -58,6 +67,7 @@ class RecordDelivery {
     bool targetWasMinimized_ = false;
     std::optional<DateTimeParts> recordTime_;  // the clock as read for the current record
     std::string text_;                         // the record's macro or log text, reused
+    std::string noticedLogName_;               // the log setting whose notice was shown
 };
 
 }  // namespace quorvane

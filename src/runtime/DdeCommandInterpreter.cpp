@@ -6,6 +6,7 @@
 
 #include "config/CodePage.h"
 #include "config/ConfigFile.h"
+#include "delivery/CaptionText.h"
 #include "engine/format/FormatField.h"
 #include "runtime/OutputNotation.h"
 #include "runtime/SendFile.h"
@@ -187,8 +188,10 @@ bool DdeCommandInterpreter::Push(const std::string& name) {
         return true;
     }
     // A button hidden for its empty string still answers to its caption and sends nothing.
+    // Captions compare in the code page's letter case, as target titles do (été is Été).
+    const std::string wanted = UpperCaseText(name);
     for (int n = 1; n <= kStringButtons; ++n) {
-        if (AsciiUpperCase(g_.ButtonCaption[static_cast<size_t>(n)]) == name) {
+        if (UpperCaseText(g_.ButtonCaption[static_cast<size_t>(n)]) == wanted) {
             g_.OutputQueue += g_.ButtonString[static_cast<size_t>(n)];
             return true;
         }

@@ -80,6 +80,11 @@ void DdeLinks::Establish(DdeLinkKind kind) {
     link.item = item;
     const uint64_t serial = ++lastSerial_;
     link.serial = serial;
+    link.valueSeen = false;
+    const std::string source = link.topic + "!" + item;
+    link.skipRepeat = source == link.lastSource;
+    if (!link.skipRepeat) link.lastRun.clear();
+    link.lastSource = source;
     const DdeLinkResult result = client_.Subscribe(
         application, topic, item,
         [this, kind, serial](const std::string& text) { OnValue(kind, serial, text); },
@@ -174,9 +179,15 @@ void DdeLinks::Schedule(DdeLinkKind kind) {
 void DdeLinks::OnValue(DdeLinkKind kind, uint64_t serial, const std::string& text) {
     Link& link = Get(kind);
     if (serial != link.serial || link.mode != DdeLinkMode::Automatic) return;
+    const bool first = !link.valueSeen;
+    link.valueSeen = true;
     if (kind == DdeLinkKind::Command) {
+        const bool repeat = first && link.skipRepeat && text == link.lastRun;
+        link.skipRepeat = false;
+        if (repeat) return;
         link.label = text;
         if (text.empty()) return;
+        link.lastRun = text;
         if (runner_) runner_(text);  // a refused command is dropped without notice
         Get(kind).label.clear();
         return;
@@ -188,10 +199,23 @@ void DdeLinks::OnValue(DdeLinkKind kind, uint64_t serial, const std::string& tex
     link.label.clear();
 }
 
-// Only the command link goes off on an error; the buffer link stays, so that it carries on
-// when the other program serves the item again.
+// An error before the first value means the link was never made (the other program does
+// not serve the item): that is an establish failure, with its message, for both links.
+// Later, only the command link goes off on an error; the buffer link stays, so that it
+// carries on when the other program serves the item again.
 void DdeLinks::OnError(DdeLinkKind kind, uint64_t serial) {
-    if (kind != DdeLinkKind::Command || serial != Get(kind).serial) return;
+    Link& link = Get(kind);
+    if (serial != link.serial) return;
+    if (!link.valueSeen) {
+        const size_t bar = link.topic.find('|');
+        const std::string application = link.topic.substr(0, bar);
+        const std::string topic = bar == std::string::npos ? "" : link.topic.substr(bar + 1);
+        const std::string item = link.item;
+        Terminate(kind);
+        ShowFailure(kind, application, topic, item);
+        return;
+    }
+    if (kind != DdeLinkKind::Command) return;
     Terminate(kind);
 }
 

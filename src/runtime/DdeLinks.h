@@ -87,7 +87,12 @@ class DdeLinks {
         DdeLinkMode mode = DdeLinkMode::None;
         std::string topic, item, label;
         DdeLinkHandle handle = 0;
-        uint64_t serial = 0;  // tells the callbacks of an old link from the current one
+        uint64_t serial = 0;     // tells the callbacks of an old link from the current one
+        bool valueSeen = false;  // a value arrived since the establish: the link stands
+        // The source the command link ran lastRun from; a re-establish to the same source
+        // skips a first value equal to it, so a {CONFIG} that re-links does not loop.
+        std::string lastSource, lastRun;
+        bool skipRepeat = false;
     };
 
     static size_t Index(LinkMenuItem item) { return static_cast<size_t>(item); }

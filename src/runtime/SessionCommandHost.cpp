@@ -25,11 +25,10 @@ void SessionCommandHost::PerformLinkItem(LinkMenuItem item) {
 }
 
 bool SessionCommandHost::ReloadConfiguration() {
-    // The new file is read as at startup, over File New settings, so nothing of the old
-    // configuration leaks into it. A file that does not load leaves the session untouched,
-    // port included.
+    // The new file is read over a copy of the current settings, as every load is, so what
+    // an older file does not carry keeps its value. A file that does not load leaves the
+    // session untouched, port included.
     auto loaded = std::make_shared<SetupGlobals>(g_);
-    ResetToDefaults(*loaded, HomeDirectory());
     if (!ReadConfigFile(*loaded, messages_)) return false;
     // A command that arrives while a tick waits inside delivery must not change the settings
     // and the port under that tick: the switch waits until the tick is over.

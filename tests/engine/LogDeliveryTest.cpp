@@ -1,12 +1,15 @@
 // Log to disk: appending, failures with Retry and Cancel, and the real file sink.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "engine/EngineFixture.h"
 #include "engine/FileLogSink.h"
+#include "engine/RecordDelivery.h"
+#include "setup/StringTable.h"
 
 namespace quorvane {
 namespace {
@@ -115,6 +118,83 @@ TEST_F(LogDelivery, FileNameBytesBecomeAUtf8Path) {
     Feed("x\r");
     EXPECT_EQ(log.lastPath, "/tmp/caf\xc3\xa9.log");
     EXPECT_EQ(messages.shown[0].text.substr(0, 37), "File I/O Error Writing To: /tmp/caf\xc3\xa9");
+}
+
+struct LogNameCase {
+    const char* setting;  // code-page bytes
+    const char* home;     // UTF-8
+    const char* path;     // UTF-8
+    int noticeId;
+};
+
+TEST(ResolveLogFileName, MapsWindowsPathsAndBareNamesIntoTheHomeFolder) {
+    const LogNameCase cases[] = {
+        {"/tmp/caf\xe9.log", "/home/kim", "/tmp/caf\xc3\xa9.log", 0},
+        {"/home/j\xf3zef/Quorvane.Log", "/home/j\xc3\xb3zef", "/home/j\xc3\xb3zef/Quorvane.Log", 0},
+        {"logs/run.log", "/home/kim", "logs/run.log", 0},
+        {"C:\\Program Files\\Quorvane\\Quorvane.Log", "/home/kim", "/home/kim/Quorvane.Log", 30201},
+        {"c:data.log", "/home/kim/", "/home/kim/data.log", 30201},
+        {"\\\\server\\share\\Caf\xe9.log", "/home/kim", "/home/kim/Caf\xc3\xa9.log", 30201},
+        {"D:\\", "/home/kim", "/home/kim/Quorvane.Log", 30201},
+        {"Quorvane.Log", "/home/kim", "/home/kim/Quorvane.Log", 0},
+        {"Quorvane.Log", "/home/\xd0\x94\xd0\xb8\xd0\xbc\xd0\xb0",
+         "/home/\xd0\x94\xd0\xb8\xd0\xbc\xd0\xb0/Quorvane.Log", 30200},
+    };
+    for (const LogNameCase& c : cases) {
+        const LogFileTarget target = ResolveLogFileName(c.setting, c.home);
+        EXPECT_EQ(target.path, c.path) << c.setting;
+        EXPECT_EQ(target.noticeId, c.noticeId) << c.setting;
+    }
+}
+
+// Runs with HOME set to a given folder and restores it afterwards.
+class LogInHomeFolder : public LogDelivery {
+  protected:
+    void SetHome(const char* home) {
+        if (const char* old = std::getenv("HOME")) savedHome_ = old;
+        setenv("HOME", home, 1);
+    }
+    void TearDown() override { setenv("HOME", savedHome_.c_str(), 1); }
+
+  private:
+    std::string savedHome_ = "/";
+};
+
+TEST_F(LogInHomeFolder, DefaultLogInANonAsciiHomeIsOpenedUnderItsRealName) {
+    SetHome("/home/j\xc3\xb3zef");
+    ResetToDefaults(g, HomeDirectory());
+    g.Mode = kModeLog;
+    EXPECT_EQ(g.LogFileName, "/home/j\xf3zef/Quorvane.Log");  // code-page bytes
+    Start();
+    Feed("1\r");
+    EXPECT_EQ(log.lastPath, "/home/j\xc3\xb3zef/Quorvane.Log");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(LogInHomeFolder, AHomeTheCodePageCannotHoldKeepsTheLogThereWithOneNotice) {
+    SetHome("/home/\xd0\x94\xd0\xb8\xd0\xbc\xd0\xb0");
+    ResetToDefaults(g, HomeDirectory());
+    g.Mode = kModeLog;
+    EXPECT_EQ(g.LogFileName, "Quorvane.Log");
+    Start();
+    Feed("1\r2\r");
+    EXPECT_EQ(log.lastPath, "/home/\xd0\x94\xd0\xb8\xd0\xbc\xd0\xb0/Quorvane.Log");
+    EXPECT_EQ(Logged(), "1\r2\r");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              LoadString(30200) + " /home/\xd0\x94\xd0\xb8\xd0\xbc\xd0\xb0/Quorvane.Log");
+}
+
+TEST_F(LogInHomeFolder, AWindowsLogPathIsMappedIntoTheHomeFolderWithOneNotice) {
+    SetHome("/home/kim");
+    g.LogFileName = "C:\\Lab\\Quorvane.Log";
+    Start();
+    Feed("1\r2\r");
+    EXPECT_EQ(log.lastPath, "/home/kim/Quorvane.Log");
+    EXPECT_EQ(Logged(), "1\r2\r");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, LoadString(30201) + " /home/kim/Quorvane.Log");
+    EXPECT_EQ(g.LogFileName, "C:\\Lab\\Quorvane.Log");  // saved back as it came
 }
 
 class RealLogFile : public ::testing::Test {

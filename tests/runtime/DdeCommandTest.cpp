@@ -24,12 +24,10 @@ class DdeCommandTest : public ::testing::Test {
     void SetUp() override {
         g.NumberOfFields = 2;
         g.OutputQueue = "q";  // a refused command must leave what was queued
-        const char* const buttons[][2] = {{"Start", "S\r"},
-                                          {"Empty", ""},
-                                          {"String3", ""},
-                                          {"Twice", "first"},
-                                          {"TWICE", "second"}};
-        for (size_t n = 1; n <= 5; ++n) {
+        const char* const buttons[][2] = {
+            {"Start", "S\r"},    {"Empty", ""},          {"String3", ""}, {"Twice", "first"},
+            {"TWICE", "second"}, {"\xc9t\xe9", "summer"}};  // "Été" in Windows-1252
+        for (size_t n = 1; n <= 6; ++n) {
             g.ButtonCaption[n] = buttons[n - 1][0];
             g.ButtonString[n] = buttons[n - 1][1];
         }
@@ -267,6 +265,8 @@ INSTANTIATE_TEST_SUITE_P(
                       QueueCase{"{push(start)}", true, "S\r"},    // captions match in any case
                       QueueCase{"{PUSH(String3)}", true, ""},     // hidden for its empty string
                       QueueCase{"{PUSH(Twice)}", true, "first"},  // the first button wins
+                      QueueCase{"{PUSH(\xe9t\xe9)}", true, "summer"},  // accented letters too
+                      QueueCase{"{PUSH(\xc9T\xc9)}", true, "summer"},
                       QueueCase{"{PUSH(Start )}", false, ""}, QueueCase{"{PUSH(Star)}", false, ""},
                       QueueCase{"{PUSH(Nothing)}", false, ""}));
 

@@ -100,11 +100,20 @@ TEST_F(DdeLinksDbus, MissingServerFailsAtOnceWithTheMessage) {
     EXPECT_EQ(client_.ActiveLinks(), 0u);
 }
 
-TEST_F(DdeLinksDbus, ItemThePeerDoesNotServeIsALinkError) {
+TEST_F(DdeLinksDbus, ItemThePeerDoesNotServeFailsTheEstablishWithTheMessage) {
     Peer peer;
     LinkCommand("Peer", "Field(9)");
-    ASSERT_EQ(links_.Mode(DdeLinkKind::Command), DdeLinkMode::Automatic);
-    EXPECT_TRUE(SpinUntil([&] { return links_.Mode(DdeLinkKind::Command) == DdeLinkMode::None; }));
+    LinkBuffer("Peer", "Nothing");
+    EXPECT_TRUE(SpinUntil([&] {
+        return links_.Mode(DdeLinkKind::Command) == DdeLinkMode::None &&
+               links_.Mode(DdeLinkKind::Buffer) == DdeLinkMode::None;
+    }));
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[0].text,
+              "Cannot Establish DDE Command Link With: Quorvane,Peer,Field(9)");
+    EXPECT_EQ(messages_.shown[1].text,
+              "Cannot Establish DDE Output Buffer Link With: Quorvane,Peer,Nothing");
+    EXPECT_EQ(client_.ActiveLinks(), 0u);
 }
 
 TEST_F(DdeLinksDbus, TerminatedLinkHearsNothingMore) {

@@ -255,16 +255,52 @@ TEST_F(DdeLinksTest, TerminateEndsOneLinkOnly) {
     EXPECT_TRUE(client.links.empty());
 }
 
+TEST_F(DdeLinksTest, AnItemNotServedGivesTheFailureMessageAndLeavesBothLinksOff) {
+    LinkCommand("Nothing");
+    LinkBuffer("Nowhere");
+    // The other program answers the first request with "no such item".
+    client.Break(client.Find("Nothing"));
+    client.Break(client.Find("Nowhere"));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text,
+              "Cannot Establish DDE Command Link With: Quorvane,COM2,Nothing");
+    EXPECT_EQ(messages.shown[1].text,
+              "Cannot Establish DDE Output Buffer Link With: Quorvane,COM2,Nowhere");
+    EXPECT_EQ(links.Mode(kCommand), kNone);
+    EXPECT_EQ(links.Mode(kBuffer), kNone);
+    EXPECT_TRUE(client.links.empty());
+}
+
+TEST_F(DdeLinksTest, ARelinkDoesNotRunTheTextItRanLastButANewLinkDoes) {
+    LinkCommand();
+    client.Publish("Field(1)", "{BEEP}");
+    EXPECT_EQ(host.log.Count("host.Beep"), 1);
+    LinkCommand();                         // re-established after a reload, say
+    client.Publish("Field(1)", "{BEEP}");  // the item's current value, already run
+    EXPECT_EQ(host.log.Count("host.Beep"), 1);
+    client.Publish("Field(1)", "{BEEP}");  // a new arrival runs
+    EXPECT_EQ(host.log.Count("host.Beep"), 2);
+    LinkCommand("Field(3)");  // another item: its current value runs
+    client.Publish("Field(3)", "{BEEP}");
+    EXPECT_EQ(host.log.Count("host.Beep"), 3);
+    LinkCommand("Field(3)");
+    client.Publish("Field(3)", "{beep}");  // a different text runs at once
+    EXPECT_EQ(host.log.Count("host.Beep"), 4);
+}
+
 TEST_F(DdeLinksTest, ErrorTurnsOffTheCommandLinkButNotTheBufferLink) {
     LinkCommand();
     LinkBuffer();
+    client.Publish("Field(1)", "");
+    client.Publish("Field(2)", "first ");
     client.Break(client.Find("Field(1)"));
     client.Break(client.Find("Field(2)"));
     EXPECT_EQ(links.Mode(kCommand), kNone);
     EXPECT_EQ(client.Find("Field(1)"), 0u);
     EXPECT_EQ(links.Mode(kBuffer), kAutomatic);
     client.Publish("Field(2)", "still");
-    EXPECT_EQ(g.OutputQueue, "still");
+    EXPECT_EQ(g.OutputQueue, "first still");
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(DdeLinksTest, CallbacksOfAnEndedLinkAreIgnored) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "config/ConfigTestSupport.h"
 #include "config/ConfigWriter.h"
 #include "runtime/DdeCommandInterpreter.h"
 #include "runtime/SessionCommandHost.h"
@@ -200,6 +201,30 @@ TEST_F(SessionCommands, ConfigReloadsForTheSamePortKeepingTopicQueueAndLines) {
     EXPECT_EQ(view.buttons[0].Caption, "Zero");
     Tick("1,2,3\r");
     EXPECT_EQ(port.written, "pending");
+}
+
+TEST_F(SessionCommands, AReloadKeepsWhatAnOlderLayoutFileDoesNotCarry) {
+    g.DdeTopicName = "Scale";
+    g.AlwaysOnTop = kTrue;
+    g.ActivateSuspended = kTrue;
+    g.FieldMath[1] = "X*2";
+    g.HotKeyAction[0] = 3;
+    g.HotKeyCode[0] = 0x71;
+    g.HotKeyString[0] = "{F2}";
+    Begin();
+    SetupGlobals older = testing::FileNewSettings();
+    older.NumberOfFields = 2;
+    const std::filesystem::path path = dir / "older.qv3";
+    std::ofstream(path, std::ios::binary) << testing::OlderLayoutBytes(older, false);
+    EXPECT_TRUE(Run("{CONFIG(" + path.string() + ")}"));
+    EXPECT_EQ(g.NumberOfFields, 2);
+    EXPECT_EQ(g.DdeTopicName, "Scale");
+    EXPECT_EQ(g.AlwaysOnTop, kTrue);
+    EXPECT_EQ(g.ActivateSuspended, kTrue);
+    EXPECT_EQ(g.FieldMath[1], "X*2");
+    EXPECT_EQ(g.HotKeyAction[0], 3);
+    EXPECT_EQ(g.HotKeyCode[0], 0x71);
+    EXPECT_EQ(g.HotKeyString[0], "{F2}");
 }
 
 TEST_F(SessionCommands, AReloadAskedForDuringATickWaitsForTheTickToEnd) {
