@@ -4,15 +4,12 @@
 #include <cstdio>
 
 #include "config/CodePage.h"
-#include "setup/StringTable.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
 namespace {
-
-constexpr int kStrTitle = 4004;  // "Quorvane"
-constexpr int kStrLogHomeNotInCodePage = 30200;
-constexpr int kStrLogWindowsPathMapped = 30201;
 
 std::string InHomeFolder(std::string_view homeDirectory, const std::string& nameUtf8) {
     std::string path(homeDirectory.empty() ? std::string_view(".") : homeDirectory);
@@ -209,8 +206,9 @@ bool RecordDelivery::AppendToLog(std::string_view text) {
     const std::string& path = target.path;
     if (target.noticeId != 0 && noticedLogName_ != g_.LogFileName) {
         noticedLogName_ = g_.LogFileName;
-        services_.messages.Show(LoadString(target.noticeId) + " " + path, LoadString(kStrTitle),
-                                MessageButtons::Ok, MessageIcon::Information);
+        services_.messages.Show(LoadString(target.noticeId) + " " + path,
+                                LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                                MessageIcon::Information);
     }
     for (;;) {
         LogStatus status = sink.Open(path);
@@ -241,9 +239,9 @@ bool RecordDelivery::AppendToLog(std::string_view text) {
 
 bool RecordDelivery::AskRetry(const std::string& path, const std::string& errorText) {
     services_.messages.Beep();
-    const std::string title = "Quorvane - COM" + std::to_string(g_.PortIndex + 1) + " ERROR!";
-    const std::string text =
-        std::string("File I/O Error Writing To:") + " " + path + "\r" + errorText;
+    const std::string title =
+        "Quorvane - COM" + std::to_string(g_.PortIndex + 1) + LoadString(kStrLogWriteErrorSuffix);
+    const std::string text = LoadString(kStrLogWriteError) + " " + path + "\r" + errorText;
     return services_.messages.Show(text, title, MessageButtons::RetryCancel,
                                    MessageIcon::Exclamation) == MessageAnswer::Retry;
 }

@@ -9,7 +9,7 @@
 #include "engine/EngineFixture.h"
 #include "engine/FileLogSink.h"
 #include "engine/RecordDelivery.h"
-#include "setup/StringTable.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
