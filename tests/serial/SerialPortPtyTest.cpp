@@ -107,6 +107,18 @@ TEST_F(PtyPort, VirtualPortTakesSevenBitsAndParityAndAppliesBaudAndFlow) {
     EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));  // what a pty carries anyway
 }
 
+TEST_F(PtyPort, OpenClearsHangUpOnCloseThatTheDeviceHad) {
+    // With HUPCL the kernel drops DTR and RTS at every close: a reload or a reconnect would
+    // reset an instrument that restarts on its lines.
+    termios before = DeviceAttributes();
+    before.c_cflag |= HUPCL;
+    ASSERT_EQ(tcsetattr(master_, TCSANOW, &before), 0);
+    ASSERT_EQ(DeviceAttributes().c_cflag & HUPCL, static_cast<tcflag_t>(HUPCL));
+    PosixSerialPort port(Resolver());
+    ASSERT_FALSE(port.Open("COM5", Lines(6, 0, 3, 0)).Failed());
+    EXPECT_EQ(DeviceAttributes().c_cflag & HUPCL, 0u);
+}
+
 TEST_F(PtyPort, RateWithoutSpeedConstantIsSetThroughTheArbitraryRate) {
     PosixSerialPort port(Resolver());
     ASSERT_FALSE(port.Open("COM5", Lines(7, 0, 3, 0)).Failed());  // 14400

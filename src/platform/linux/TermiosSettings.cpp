@@ -63,6 +63,9 @@ bool MakeTermiosRequest(const LineRequest& lines, const termios& current, Termio
     t.c_iflag &= ~(INPCK | IXON | IXOFF | IXANY | IMAXBEL | IUCLC | IUTF8);
     t.c_iflag |= IGNBRK;  // a BREAK from the device is not a byte of data
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    // No hang-up on close: the kernel would drop DTR and RTS at every close, and many
+    // instruments reset on that when the port is reopened. ClosePort lowers them itself.
+    t.c_cflag &= ~HUPCL;
     t.c_cflag |= size | CREAD | CLOCAL;
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;

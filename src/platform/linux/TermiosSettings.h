@@ -22,9 +22,10 @@ speed_t SpeedConstant(int32_t baud);
 
 // Builds the attributes from the device's current ones: raw bytes both ways (no echo, no line
 // editing, no translation, no parity checking), reads that return whatever has arrived
-// (VMIN 1, VTIME 0, used with a non-blocking descriptor), receiver on, carrier ignored, and
-// the request's speed, data bits, parity (mark and space through CMSPAR), stop bits (one and
-// a half become two) and flow control (Xon/Xoff both ways, CTS/RTS handshake). False when the
+// (VMIN 1, VTIME 0, used with a non-blocking descriptor), receiver on, carrier ignored, no
+// hang-up on close (closing leaves DTR and RTS as they are), and the request's speed, data
+// bits, parity (mark and space through CMSPAR), stop bits (one and a half become two) and
+// flow control (Xon/Xoff both ways, CTS/RTS handshake). False when the
 // request cannot be expressed: data bits outside 5..8, an unknown parity or stop-bits value,
 // a baud rate of 0 or less.
 bool MakeTermiosRequest(const LineRequest& lines, const termios& current, TermiosRequest& out);
