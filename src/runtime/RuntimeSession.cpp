@@ -238,11 +238,7 @@ void RuntimeSession::ResumeForOneRecord() {
 }
 
 void RuntimeSession::Reset() {
-    if (!IsVirtual()) {
-        services_.port.PurgeQueues();
-    } else if (services_.virtualDevice) {
-        services_.virtualDevice->ClearPendingInput();
-    }
+    DropPendingInput();
     engine_.Reset();  // record state, field data and boxes, record number
     output_.RestartSchedule();
     Resume();
@@ -339,12 +335,16 @@ void RuntimeSession::OnSuspendedChanged(bool /*suspended*/) {
 }
 
 void RuntimeSession::OnEngineReset() {
+    DropPendingInput();
+    output_.RestartSchedule();
+}
+
+void RuntimeSession::DropPendingInput() {
     if (!IsVirtual()) {
         services_.port.PurgeQueues();
     } else if (services_.virtualDevice) {
         services_.virtualDevice->ClearPendingInput();
     }
-    output_.RestartSchedule();
 }
 
 }  // namespace quorvane

@@ -135,6 +135,8 @@ class RuntimeSession : private EngineView {
 
     bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
     ByteSource& Input();
+    // What waits at the port (or in the virtual device) is thrown away, queued output too.
+    void DropPendingInput();
     void ShowSuspended();
     void ShowDateTime();
     void WatchPort();
