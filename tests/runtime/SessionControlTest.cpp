@@ -7,7 +7,18 @@
 namespace quorvane {
 namespace {
 
-class SessionControl : public SessionFixture {};
+class SessionControl : public SessionFixture {
+  protected:
+    // Two comma-delimited fields served over DDE, with the record "a,b" delivered.
+    void StartWithTwoServedFields() {
+        g.RecordStructure = 1;
+        g.NumberOfFields = 2;
+        g.DelimiterChar = ",";
+        g.Mode = kModeDde;
+        Start();
+        Tick("a,b\r");
+    }
+};
 
 TEST_F(SessionControl, ActivationSetsUpWindowStateAndServices) {
     settings.values[FakeSettingsStore::Key("Quorvane - COM1", "Settings", "MainLeft")] = "2400";
@@ -222,12 +233,7 @@ TEST_F(SessionControl, NoPlacementNoStoreAndTestModeReturnsToSetup) {
 }
 
 TEST_F(SessionControl, ItemsFollowTheBoxes) {
-    g.RecordStructure = 1;
-    g.NumberOfFields = 2;
-    g.DelimiterChar = ",";
-    g.Mode = kModeDde;
-    Start();
-    Tick("a,b\r");
+    StartWithTwoServedFields();
     EXPECT_EQ(session->ItemText("Field(1)"), "a");
     EXPECT_EQ(session->ItemText("Field(2)"), "b");
     EXPECT_EQ(session->ItemText("RecordNumber"), "1");
@@ -239,12 +245,7 @@ TEST_F(SessionControl, ItemsFollowTheBoxes) {
 
 }  // namespace
 TEST_F(SessionControl, AnActivationEmptiesEveryServedItemOfTheConfigurationBefore) {
-    g.RecordStructure = 1;
-    g.NumberOfFields = 2;
-    g.DelimiterChar = ",";
-    g.Mode = kModeDde;
-    Start();
-    Tick("a,b\r");
+    StartWithTwoServedFields();
     ASSERT_EQ(session->ItemText("Field(2)"), "b");
 
     // A reload with more fields: nothing of the old reading may be served as a new one.
