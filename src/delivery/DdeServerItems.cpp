@@ -72,7 +72,7 @@ void DdeServerItems::SetDateTime(const std::string& text) {
 }
 
 void DdeServerItems::ClearFields() {
-    for (int n = 1; n <= kMaxDdeFields; ++n) SetField(n, std::string());
+    for (std::string& text : fields_) text.clear();
 }
 
 bool DdeServerItems::SetItem(std::string_view name, const std::string& text) {

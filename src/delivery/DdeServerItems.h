@@ -44,7 +44,8 @@ class DdeServerItems : public DdeItemSource {
     void SetField(int n, const std::string& text);
     void SetRecordNumber(const std::string& text);
     void SetDateTime(const std::string& text);
-    // Empties Field(1)..Field(40); the served ones send their update.
+    // Empties Field(1)..Field(40) without an update: linked clients see the next reading,
+    // and nobody who asks is given a reading of a configuration that is no longer active.
     void ClearFields();
     // The same by item name (as ParseDdeItemName reads it), for callers that name items;
     // false, with nothing changed, for a name that is no item.

@@ -138,11 +138,10 @@ TEST_F(SessionCommands, ClearEmptiesTheBoxesAndTheirItemsButKeepsTheRecordNumber
     Tick("12.5\r");
     ASSERT_EQ(view.fields[1], "12.5\r");  // File New keeps the end character
     const std::string number = view.recordNumber;
-    const int emptied = log.Count("hooks.Item(Field(1),)");
     EXPECT_TRUE(Run("{CLEAR}"));
     EXPECT_EQ(view.fields[1], "");
     EXPECT_EQ(host->ItemText("Field(1)"), "");
-    EXPECT_EQ(log.Count("hooks.Item(Field(1),)"), emptied + 1);
+    EXPECT_EQ(log.Count("hooks.Item(Field(1),)"), 1);
     EXPECT_EQ(view.recordNumber, number);
 }
 
