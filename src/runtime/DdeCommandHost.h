@@ -4,6 +4,7 @@
 // or session state. The session implements it; texts are code-page bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -55,6 +56,13 @@ class DdeCommandHost {
     virtual void Reset() = 0;
     // Empties the boxes Field(1..N); pending field values and the record number stay.
     virtual void ClearFieldBoxes() = 0;
+
+    // --- Output held for a lost device ---
+    // The bytes a send may still add to OutputQueue; a send longer than this is refused and
+    // queues nothing. Unlimited unless the session holds output for a device that is lost.
+    virtual size_t SendRoom() const { return SIZE_MAX; }
+    // A send the user asked for (a hot key) was refused: the session tells the user once.
+    virtual void SendDropped() {}
 
     // --- Port lines (never called in Virtual Instrument mode) ---
     virtual void StartBreak() = 0;  // BREAK on, cleared by the poll tick countdown

@@ -1,5 +1,6 @@
 #include "runtime/DdeCommandInterpreter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -22,6 +23,13 @@ constexpr const char* kLinkApplication = "Quorvane";
 // Paths arrive as code-page bytes; file names on this system are UTF-8.
 std::string NativePath(const std::string& path) {
     return CodePage::ToUtf8(path);
+}
+
+// A send the host has no room for (a lost device with its queue full) is refused whole.
+bool QueueSend(const DdeCommandHost& host, std::string& queue, std::string_view bytes) {
+    if (bytes.size() > host.SendRoom()) return false;
+    queue += bytes;
+    return true;
 }
 
 }  // namespace
@@ -104,9 +112,12 @@ bool DdeCommandInterpreter::RunWithArgument(const DdeCommandText& command, bool&
     };
     // CONFIG keeps the path's letter case: file names are case-sensitive here.
     const Entry table[] = {
-        {"SEND", Call, false, [&](const std::string& a) { return g_.OutputQueue += a, true; }},
+        {"SEND", Call, false,
+         [&](const std::string& a) { return QueueSend(host_, g_.OutputQueue, a); }},
         {"SENDOUT", Call, false,
-         [&](const std::string& a) { return g_.OutputQueue += DecodeOutputNotation(a), true; }},
+         [&](const std::string& a) {
+             return QueueSend(host_, g_.OutputQueue, DecodeOutputNotation(a));
+         }},
         {"TIMERSTRING", Assignment, false,
          [&](const std::string& a) { return g_.TimerString = DecodeOutputNotation(a), true; }},
         {"SENDCODE", Call, false, [&](const std::string& a) { return SendCode(a); }},
@@ -164,17 +175,22 @@ bool DdeCommandInterpreter::SendCode(const std::string& argument) {
     const std::optional<double> v = CommandNumber(argument);
     // The range is checked before rounding, so 255.4 still sends 255 and 255.5 is refused.
     if (!v || *v < 0 || *v >= 255.5) return false;
-    g_.OutputQueue += static_cast<char>(static_cast<unsigned char>(RoundHalfEven(*v)));
-    return true;
+    return QueueSend(
+        host_, g_.OutputQueue,
+        std::string(1, static_cast<char>(static_cast<unsigned char>(RoundHalfEven(*v)))));
 }
 
 bool DdeCommandInterpreter::SendDate(const std::string& argument) {
-    g_.OutputQueue += FormatDateTime(clock_.Now(), argument, locale_);
-    return true;
+    return QueueSend(host_, g_.OutputQueue, FormatDateTime(clock_.Now(), argument, locale_));
 }
 
 bool DdeCommandInterpreter::SendFile(const std::string& argument) {
-    return SendFileToQueue(NativePath(argument), g_.OutputQueue);
+    // A lost device's queue takes no more than its room; a file beyond it is refused.
+    const size_t room = host_.SendRoom();
+    const size_t queued = g_.OutputQueue.size();
+    const size_t limit = room >= kSendFileQueueLimit ? kSendFileQueueLimit
+                                                     : std::min(kSendFileQueueLimit, queued + room);
+    return SendFileToQueue(NativePath(argument), g_.OutputQueue, limit);
 }
 
 bool DdeCommandInterpreter::Push(const std::string& name) {
@@ -192,8 +208,7 @@ bool DdeCommandInterpreter::Push(const std::string& name) {
     const std::string wanted = UpperCaseText(name);
     for (int n = 1; n <= kStringButtons; ++n) {
         if (UpperCaseText(g_.ButtonCaption[static_cast<size_t>(n)]) == wanted) {
-            g_.OutputQueue += g_.ButtonString[static_cast<size_t>(n)];
-            return true;
+            return QueueSend(host_, g_.OutputQueue, g_.ButtonString[static_cast<size_t>(n)]);
         }
     }
     return false;

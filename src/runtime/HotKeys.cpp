@@ -125,7 +125,12 @@ bool HotKeys::OnKeyEvent(const KeyTransition& transition, bool shiftHeld) {
 void HotKeys::PerformAction(int16_t action, int slot) {
     switch (EffectiveHotKeyAction(action, host_.IsVirtualInstrument())) {
         case kHotKeyTransmitString:
-            if (slot >= 0 && slot < kHotKeySlots) g_.OutputQueue += g_.HotKeyString[slot];
+            if (slot < 0 || slot >= kHotKeySlots) break;
+            if (g_.HotKeyString[slot].size() > host_.SendRoom()) {
+                host_.SendDropped();  // the queue for the lost device is full
+                break;
+            }
+            g_.OutputQueue += g_.HotKeyString[slot];
             break;
         case kHotKeyBreak:
             host_.StartBreak();

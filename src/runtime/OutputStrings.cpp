@@ -15,11 +15,24 @@ void OutputStrings::Activate() {
     base_ = 0;
     breakTicksLeft_ = 0;
     lastModemStatus_ = 0;
+    deviceLost_ = false;
 }
 
-void OutputStrings::PressStringButton(int n) {
-    if (n < 1 || n > kStringButtons) return;
-    Append(g_.ButtonString[static_cast<size_t>(n)]);
+size_t OutputStrings::SendRoom() const {
+    if (!deviceLost_) return std::numeric_limits<size_t>::max();
+    const size_t limit = g_.OutputBufferSize > 0 ? static_cast<size_t>(g_.OutputBufferSize) : 0;
+    return g_.OutputQueue.size() < limit ? limit - g_.OutputQueue.size() : 0;
+}
+
+bool OutputStrings::Send(std::string_view text) {
+    if (text.size() > SendRoom()) return false;
+    Append(text);
+    return true;
+}
+
+bool OutputStrings::PressStringButton(int n) {
+    if (n < 1 || n > kStringButtons) return true;
+    return Send(g_.ButtonString[static_cast<size_t>(n)]);
 }
 
 void OutputStrings::StartBreak() {
@@ -47,7 +60,8 @@ void OutputStrings::BreakCountdown() {
 }
 
 void OutputStrings::TimedOutputStep() {
-    if (!TimedOutputEnabled()) {
+    // A lost device gets no timed action; the schedule starts afresh when it is back.
+    if (!TimedOutputEnabled() || deviceLost_) {
         base_ = 0;
         return;
     }
@@ -74,6 +88,10 @@ void OutputStrings::TimedOutputStep() {
 
 void OutputStrings::OptoRsPoll() {
     if (g_.FlowControl != 3 || IsVirtual()) return;
+    if (deviceLost_) {
+        lastModemStatus_ = 0;  // a device back with DSR on is asked for a reading
+        return;
+    }
     // Only the moment DSR comes on (alone) asks the device for a reading.
     const uint32_t status = port_.ReadModemStatus();
     if (status == kModemDsr && lastModemStatus_ != kModemDsr) Append("?\r");

@@ -4,6 +4,7 @@
 // mode no line is touched and the flush goes to the virtual device's display.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -35,8 +36,20 @@ class OutputStrings {
 
     // Adds to the end of the queue; it is written on the next tick.
     void Append(std::string_view text) { g_.OutputQueue.append(text); }
-    // StringButton(n), n = 1..20: queues ButtonString[n] (empty adds nothing).
-    void PressStringButton(int n);
+    // An explicit send (a button, a hot key, a command): queued unless the device is lost and
+    // the queue would then hold more than OutputBufferSize bytes; false when refused.
+    bool Send(std::string_view text);
+    // The bytes an explicit send may still add: unlimited unless the device is lost.
+    size_t SendRoom() const;
+    // StringButton(n), n = 1..20: sends ButtonString[n] (empty adds nothing); false when the
+    // send was refused.
+    bool PressStringButton(int n);
+
+    // While the device is lost nothing is queued on the program's own account (timed output,
+    // the Opto-RS request) and explicit sends are held to OutputBufferSize bytes, so that a
+    // device coming back does not get a burst of stale output.
+    void SetDeviceLost(bool lost) { deviceLost_ = lost; }
+    bool DeviceLost() const { return deviceLost_; }
 
     // Line signals; none of them does anything in Virtual Instrument mode.
     void StartBreak();  // BREAK on; the tick countdown ends it two ticks later
@@ -70,6 +83,7 @@ class OutputStrings {
     int32_t base_ = 0;  // tick of the last timed action, read as a signed value; 0 = restart
     int breakTicksLeft_ = 0;
     uint32_t lastModemStatus_ = 0;  // kModemDsr when DSR alone was on at the last poll
+    bool deviceLost_ = false;
 };
 
 }  // namespace quorvane

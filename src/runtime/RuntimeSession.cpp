@@ -114,6 +114,7 @@ void RuntimeSession::Activate() {
     services_.hotKeys.Program(g_);
 
     portLost_ = false;
+    droppedOutputShown_ = false;
     if (IsTrue(g_.ActivateSuspended)) Suspend();
 }
 
@@ -192,6 +193,7 @@ void RuntimeSession::WatchPort() {
     if (!portLost_) {
         if (!port.IsLost()) return;
         portLost_ = true;
+        output_.SetDeviceLost(true);
         lastReopen_ = now;
         view_.SetPortLost(true, port.LossReason());
         return;
@@ -201,7 +203,20 @@ void RuntimeSession::WatchPort() {
     // Reopen applies the line request of the activation again, DTR and RTS included.
     if (port.Reopen().Failed()) return;
     portLost_ = false;
+    output_.SetDeviceLost(false);
+    droppedOutputShown_ = false;
     view_.SetPortLost(false, SerialError{});
+}
+
+void RuntimeSession::PressStringButton(int n) {
+    if (!output_.PressStringButton(n)) ReportDroppedOutput();
+}
+
+void RuntimeSession::ReportDroppedOutput() {
+    if (droppedOutputShown_) return;
+    droppedOutputShown_ = true;
+    services_.messages.Show(LoadString(kStrOutputDropped), LoadString(kStrQuorvaneTitle),
+                            MessageButtons::Ok, MessageIcon::Exclamation);
 }
 
 void RuntimeSession::ShowSuspended() {

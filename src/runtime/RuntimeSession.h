@@ -99,7 +99,10 @@ class RuntimeSession : private EngineView {
     void Minimize() { view_.Minimize(); }
 
     // Buttons of the window, and the line commands of hot keys and DDE commands.
-    void PressStringButton(int n) { output_.PressStringButton(n); }
+    void PressStringButton(int n);
+    // A send the user asked for (a button, a hot key) was refused because the queue for the
+    // lost device is full: says so once while the device stays lost.
+    void ReportDroppedOutput();
     void PressDtrButton() { output_.PulseDtr(); }
     void PressBreakButton() { output_.StartBreak(); }
     OutputStrings& Output() { return output_; }
@@ -167,6 +170,7 @@ class RuntimeSession : private EngineView {
     bool unloaded_ = false;
     int skippedTicks_ = 0;
     bool portLost_ = false;
+    bool droppedOutputShown_ = false;  // the dropped-output message was shown in this loss
     uint32_t lastReopen_ = 0;
 };
 

@@ -54,6 +54,9 @@ class SessionCommandHost : public DdeCommandHost {
     void Reset() override { session_.Reset(); }
     void ClearFieldBoxes() override { session_.ClearFieldBoxes(); }
 
+    size_t SendRoom() const override { return session_.Output().SendRoom(); }
+    void SendDropped() override { session_.ReportDroppedOutput(); }
+
     void StartBreak() override { session_.Output().StartBreak(); }
     void PulseDtr() override { session_.Output().PulseDtr(); }
     void SetDtr(bool on) override { session_.Output().SetDtr(on); }

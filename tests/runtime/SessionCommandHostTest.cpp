@@ -9,8 +9,10 @@
 #include "config/ConfigTestSupport.h"
 #include "config/ConfigWriter.h"
 #include "runtime/DdeCommandInterpreter.h"
+#include "runtime/HotKeys.h"
 #include "runtime/SessionCommandHost.h"
 #include "runtime/SessionFixture.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
@@ -304,6 +306,45 @@ TEST_F(SessionCommands, VirtualInstrumentRefusesReloadAndLeavesLinesAlone) {
     EXPECT_TRUE(Run("{DTR=OFF}"));
     EXPECT_FALSE(Run("{PUSH(BREAK)}"));
     EXPECT_TRUE(port.calls.empty());
+}
+
+TEST_F(SessionCommands, ALostDeviceHoldsExplicitSendsUpToTheOutputBufferSize) {
+    g.OutputBufferSize = 128;
+    g.ButtonCaption[1] = "Tare";
+    g.ButtonString[1] = std::string(20, 'b');
+    g.HotKeyString[0] = "h";
+    Begin();
+    HotKeys hotKeyActions(g, *host);
+    const std::string file = (dir / "send.txt").string();
+    std::ofstream(file, std::ios::binary) << "file";
+    port.Lose();
+    port.openResults = {{SerialErrorKind::Unavailable, 2, "No such file", "", ""}};
+    Tick();
+    ASSERT_TRUE(session->IsPortLost());
+
+    EXPECT_TRUE(Run("{SEND(" + std::string(100, 's') + ")}"));
+    session->PressStringButton(1);                 // 120 queued
+    EXPECT_FALSE(Run("{SEND(123456789)}"));        // 129 would not fit: refused whole
+    EXPECT_TRUE(Run("{SENDCODE(65)}"));            // 121
+    EXPECT_FALSE(Run("{PUSH(Tare)}"));             // 141
+    session->PressStringButton(1);                 // dropped, and the user is told
+    EXPECT_TRUE(Run("{SENDFILE(" + file + ")}"));  // 125
+    for (int i = 0; i < 3; ++i) hotKeyActions.PerformAction(kHotKeyTransmitString, 0);
+    EXPECT_EQ(g.OutputQueue.size(), 128u);
+    EXPECT_FALSE(Run("{SENDFILE(" + file + ")}"));
+    EXPECT_FALSE(Run("{SENDDATE(yyyy)}"));
+    hotKeyActions.PerformAction(kHotKeyTransmitString, 0);  // dropped, told already
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, LoadString(30300));
+    const std::string held = g.OutputQueue;
+    EXPECT_EQ(held, std::string(100, 's') + std::string(20, 'b') + "Afilehhh");
+
+    Ticks(40);  // the device is back: what was held goes out, and sends are not limited
+    ASSERT_FALSE(session->IsPortLost());
+    EXPECT_EQ(port.written, held);
+    EXPECT_TRUE(Run("{SEND(" + std::string(200, 'n') + ")}"));
+    session->PressStringButton(1);
+    EXPECT_EQ(g.OutputQueue.size(), 220u);
 }
 
 }  // namespace

@@ -90,6 +90,25 @@ TEST_F(TimedOutput, SuspendAloneKeepsTheSchedule) {
     EXPECT_EQ(TicksUntilOutput(), 6);
 }
 
+TEST_F(TimedOutput, NothingPilesUpForALostDeviceAndTheScheduleRestartsWhenItIsBack) {
+    StartTimer(1000);
+    Ticks(5);
+    port.Lose();
+    // Away for a minute: every reopen attempt fails meanwhile.
+    for (int i = 0; i < 60; ++i)
+        port.openResults.push_back({SerialErrorKind::Unavailable, 2, "No such file", "", ""});
+    Ticks(1200);
+    ASSERT_TRUE(session->IsPortLost());
+    EXPECT_EQ(g.OutputQueue, "");
+    port.openResults.clear();
+    int ticks = 0;
+    while (session->IsPortLost() && ticks++ < 40) Tick();
+    ASSERT_FALSE(session->IsPortLost());
+    EXPECT_EQ(port.written, "") << "no burst of stale timed strings";
+    EXPECT_EQ(TicksUntilOutput(), 21);
+    EXPECT_EQ(port.written, "x");
+}
+
 TEST_F(TimedOutput, NoIntervalMeansDisabledAndHidden) {
     g.TimerInterval = 0;
     g.TimerOptions = 1 | 2;
