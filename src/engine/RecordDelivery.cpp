@@ -202,11 +202,15 @@ DeliveryOutcome RecordDelivery::DeliverLog(FieldDataArray& fields, int count) {
 
 bool RecordDelivery::AppendToLog(std::string_view text) {
     LogSink& sink = services_.log;
-    const LogFileTarget target = ResolveLogFileName(g_.LogFileName, HomeDirectory());
-    const std::string& path = target.path;
-    if (target.noticeId != 0 && noticedLogName_ != g_.LogFileName) {
-        noticedLogName_ = g_.LogFileName;
-        services_.messages.Show(LoadString(target.noticeId) + " " + path,
+    if (resolvedLog_.path.empty() || resolvedLogName_ != g_.LogFileName) {
+        resolvedLogName_ = g_.LogFileName;
+        resolvedLog_ = ResolveLogFileName(g_.LogFileName, HomeDirectory());
+        logNoticeShown_ = false;
+    }
+    const std::string path = resolvedLog_.path;
+    if (resolvedLog_.noticeId != 0 && !logNoticeShown_) {
+        logNoticeShown_ = true;
+        services_.messages.Show(LoadString(resolvedLog_.noticeId) + " " + path,
                                 LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
                                 MessageIcon::Information);
     }

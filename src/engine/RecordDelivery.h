@@ -67,7 +67,11 @@ class RecordDelivery {
     bool targetWasMinimized_ = false;
     std::optional<DateTimeParts> recordTime_;  // the clock as read for the current record
     std::string text_;                         // the record's macro or log text, reused
-    std::string noticedLogName_;               // the log setting whose notice was shown
+    // The log setting last resolved, its file and whether its notice was shown: the name is
+    // worked out once per setting, not at every record.
+    std::string resolvedLogName_;
+    LogFileTarget resolvedLog_;
+    bool logNoticeShown_ = false;
 };
 
 }  // namespace quorvane
