@@ -3,14 +3,11 @@
 #include <X11/Xlib.h>
 
 #include "delivery/DesktopKeystrokeTarget.h"
-#include "delivery/KeyMacroTyper.h"
-#include "delivery/SendKeyMacro.h"
 #include "platform/linux/PosixProcessLauncher.h"
 #include "platform/linux/QtWaiter.h"
 #include "platform/linux/X11KeyInjector.h"
 #include "platform/linux/X11KeyboardMonitor.h"
 #include "platform/linux/X11WindowSystem.h"
-#include "runtime/MonitoredHotKeyHooks.h"
 #include "runtime/NullDeliveryServices.h"
 
 #include <cstdlib>
@@ -39,28 +36,21 @@ std::shared_ptr<Display> DesktopServices::HoldDisplay() {
     return std::shared_ptr<Display>(display, [](Display* d) { XCloseDisplay(d); });
 }
 
-DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock)
-    : g_(g),
-      messages_(messages),
-      display_(OpenTypingDisplay()),
-      activation_(messages, display_ != nullptr) {
-    waiter_ = std::make_unique<QtWaiter>();
+DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock,
+                                 DdeCommandHost& host)
+    : display_(OpenTypingDisplay()), waiter_(std::make_unique<QtWaiter>()) {
     if (display_) {
         windows_ = std::make_unique<X11WindowSystem>(display_);
         launcher_ = std::make_unique<PosixProcessLauncher>();
         injector_ = std::make_unique<X11KeyInjector>(display_);
-        typer_ = std::make_unique<KeyMacroTyper>(*injector_, clock, *waiter_);
-        target_ = std::make_unique<DesktopKeystrokeTarget>(
-            *windows_, *launcher_, messages, clock, *waiter_, [this](const std::string& macro) {
-                // /K may differ between runs, never within one: read it at each record.
-                typer_->SetDirectKeyEvents(IsTrue(g_.DirectKeyEvents));
-                SendKeyMacro(macro, *typer_);
-            });
+        target_ = std::make_unique<DesktopKeystrokeTarget>(*windows_, *launcher_, *injector_,
+                                                           messages, clock, *waiter_, g);
     } else {
         // Records are still shown and counted; the activation says why nothing is typed.
         noTarget_ = std::make_unique<NullKeystrokeTarget>();
     }
     monitor_ = X11KeyboardMonitor::Open();
+    hotKeys_ = std::make_unique<HotKeys>(g, host, monitor_.get(), &messages);
 }
 
 DesktopServices::~DesktopServices() {
@@ -68,7 +58,6 @@ DesktopServices::~DesktopServices() {
     hotKeys_.reset();
     monitor_.reset();
     target_.reset();
-    typer_.reset();
     injector_.reset();
     windows_.reset();
     if (display_) XCloseDisplay(display_);
@@ -77,11 +66,6 @@ DesktopServices::~DesktopServices() {
 KeystrokeTarget& DesktopServices::Keys() {
     if (target_) return *target_;
     return *noTarget_;
-}
-
-void DesktopServices::ConnectHost(DdeCommandHost& host) {
-    hotKeys_ = std::make_unique<MonitoredHotKeyHooks>(g_, host, monitor_.get(), &messages_);
-    activation_.SetHotKeys(hotKeys_.get());
 }
 
 }  // namespace quorvane

@@ -1,10 +1,7 @@
-// The desktop side of a runtime session on X11: the keystroke target that types records
-// into the target application, and the hot keys. Built from the X display of $DISPLAY when
-// one can be reached; without one (or without XTest) keystrokes go nowhere and hot keys are
-// unavailable, and the first activation that needs them says so.
-//
-// The hot keys act through the session's command host, which exists only once the session
-// does: the session is built with HotKeys(), then ConnectHost is called before Activate.
+// The X11 side of a desktop session: the keystroke target that types records into the target
+// application, and the hot keys. Built from the X display of $DISPLAY when one can be
+// reached; without one (or without XTest) nothing can be typed and hot keys are unavailable,
+// and the first activation that needs them says so.
 #pragma once
 
 #include <memory>
@@ -14,16 +11,13 @@
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "runtime/DdeCommandHost.h"
-#include "runtime/DesktopActivationHooks.h"
-#include "runtime/HotKeyHooks.h"
+#include "runtime/HotKeys.h"
 
 typedef struct _XDisplay Display;
 
 namespace quorvane {
 
 class DesktopKeystrokeTarget;
-class KeyMacroTyper;
-class MonitoredHotKeyHooks;
 class NullKeystrokeTarget;
 class PosixProcessLauncher;
 class QtWaiter;
@@ -33,17 +27,16 @@ class X11WindowSystem;
 
 class DesktopServices {
   public:
-    // g, messages and clock outlive this object. Needs a Qt application for its waits.
-    DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock);
+    // g, messages, clock and host outlive this object; host is used only once a hot key
+    // acts, so it may be built after these services. Needs a Qt application for its waits.
+    DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock, DdeCommandHost& host);
     ~DesktopServices();
     DesktopServices(const DesktopServices&) = delete;
     DesktopServices& operator=(const DesktopServices&) = delete;
 
     // For the session's services.
     KeystrokeTarget& Keys();
-    HotKeyHooks& HotKeys() { return activation_; }
-    // The hot keys' actions go to host (it outlives this object's use by the session).
-    void ConnectHost(DdeCommandHost& host);
+    HotKeyHooks& Hooks() { return *hotKeys_; }
 
     // A connection to the X display named by $DISPLAY, or null when it does not answer (Qt
     // aborts when asked for a GUI application without one). Hold it until the application
@@ -55,19 +48,15 @@ class DesktopServices {
     bool HotKeysAvailable() const { return monitor_ != nullptr; }
 
   private:
-    SetupGlobals& g_;
-    Messages& messages_;
     Display* display_ = nullptr;
     std::unique_ptr<X11WindowSystem> windows_;
     std::unique_ptr<PosixProcessLauncher> launcher_;
     std::unique_ptr<X11KeyInjector> injector_;
     std::unique_ptr<QtWaiter> waiter_;
-    std::unique_ptr<KeyMacroTyper> typer_;
     std::unique_ptr<DesktopKeystrokeTarget> target_;
     std::unique_ptr<NullKeystrokeTarget> noTarget_;
     std::unique_ptr<X11KeyboardMonitor> monitor_;
-    std::unique_ptr<MonitoredHotKeyHooks> hotKeys_;
-    DesktopActivationHooks activation_;
+    std::unique_ptr<HotKeys> hotKeys_;
 };
 
 }  // namespace quorvane

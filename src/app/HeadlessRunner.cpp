@@ -17,30 +17,12 @@
 #include <memory>
 
 #include "app/DesktopServices.h"
+#include "app/DesktopSession.h"
 #include "config/ConfigFile.h"
 #include "config/SetupGlobals.h"
-#include "delivery/DdeBusMessages.h"
-#include "engine/FileLogSink.h"
-#include "platform/linux/DbusDdeClient.h"
-#include "platform/linux/DbusDdeLink.h"
-#include "platform/linux/DbusDdeServer.h"
 #include "platform/linux/PortDevices.h"
-#include "platform/linux/PosixSerialPort.h"
-#include "platform/linux/QtClipboard.h"
-#include "platform/linux/QtSettingsStore.h"
-#include "platform/linux/SessionBus.h"
-#include "platform/linux/SteadyClock.h"
 #include "platform/linux/SystemLocale.h"
-#include "runtime/BusDdeHooks.h"
-#include "runtime/DdeCommandInterpreter.h"
-#include "runtime/DdeHooks.h"
-#include "runtime/DdeLinks.h"
-#include "runtime/DdeLinksMenu.h"
 #include "runtime/HeadlessView.h"
-#include "runtime/HotKeyHooks.h"
-#include "runtime/NullDeliveryServices.h"
-#include "runtime/RuntimeSession.h"
-#include "runtime/SessionCommandHost.h"
 #include "serial/PortDriver.h"
 #include "setup/StderrMessages.h"
 #include "strings/StringIds.h"
@@ -134,69 +116,17 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
             return 1;
         }
     }
-    PosixSerialPort port(
-        [&devices](const std::string& name) { return devices.DevicePathFor(name); });
+    HeadlessView view(std::cerr, g.PortName, [&app] { app.quit(); });
+    DesktopSession desktop(g, view, messages, locale, std::move(devices));
+    RuntimeSession& session = desktop.Session();
     g.RunMode = kRunNormal;
-    if (!OpenPort(g, port, messages)) return 1;
+    if (!OpenPort(g, desktop.Port(), messages)) return 1;
     if (!InstallQuitSignals()) {
         std::cerr << "quorvane: cannot watch for signals: " << std::strerror(errno) << "\n";
-        ClosePort(port);
+        ClosePort(desktop.Port());
         return 1;
     }
-
-    SteadyClock clock;
-    FileLogSink log;
-    QtSettingsStore settings;
-    // Keystrokes and hot keys on the X display when there is one; without one activation
-    // says what does not work.
-    DesktopServices desktop(g, messages, clock);
-    KeystrokeTarget& keys = desktop.Keys();
-    HotKeyHooks& hotKeys = desktop.HotKeys();
-
-    // The DDE features need the session bus; without one the program runs without them.
-    // Without an X display there is no clipboard: copies are accepted and change nothing,
-    // pastes are disabled.
-    NullDdeClient noDdeClient;
-    NullDdeHooks noDdeHooks;
-    const bool bus = SessionBusAvailable();
-    if (!bus) {
-        messages.Show(DdeNoBusText().In(CurrentStrings().language()), LoadString(kStrQuorvaneTitle),
-                      MessageButtons::Ok, MessageIcon::Exclamation);
-    }
-    DbusDdeServer ddeServer;
-    DbusDdeClient ddeClient;
-    DbusDdeLink linkClient;
-    QtClipboard clipboard;
-    DdeLinks links(g, linkClient, messages, &clipboard);
-    DdeLinksMenu linksMenu(links);
-    BusDdeHooks busHooks(ddeServer, messages, &links);
-    DdeClient& dde = bus ? static_cast<DdeClient&>(ddeClient) : noDdeClient;
-    DdeHooks& ddeHooks = bus ? static_cast<DdeHooks&>(busHooks) : noDdeHooks;
-
-    HeadlessView view(std::cerr, g.PortName, [&app] { app.quit(); });
-    RuntimeSession session(RuntimeServices{g, port, clock, messages, locale, keys, dde, log,
-                                           settings, ddeHooks, hotKeys, nullptr},
-                           view);
-    SessionCommandHost commandHost(session, g, port, messages);
-    commandHost.SetLinkMenu(&linksMenu);
-    commandHost.SetClipboard(links.UsableClipboard());
-    desktop.ConnectHost(commandHost);
-    DdeCommandInterpreter interpreter(g, commandHost, messages, clock, locale);
-    const auto execute = [&interpreter](const std::string& command) {
-        return interpreter.Execute(command);
-    };
-    busHooks.SetExecuteHandler(execute);
-    busHooks.AttachFlags(&session.Flags());
-    ddeClient.SetDisconnectCallback(
-        [&busHooks](DdeConversationId id) { busHooks.ConversationEnded(id); });
-    links.SetCommandRunner(execute);
-    links.SetScheduler([&session](DdeLinkKind kind) {
-        if (kind == DdeLinkKind::Command)
-            session.RequestCommandLink();
-        else
-            session.RequestBufferLink();
-    });
-    session.Activate();
+    desktop.Activate();
 
     QSocketNotifier quitNotifier(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&session] {

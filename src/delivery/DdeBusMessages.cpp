@@ -1,33 +1,25 @@
 #include "delivery/DdeBusMessages.h"
 
 #include "config/CodePage.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
-LocalizedText DdeNoBusText() {
-    return {
-        "No D-Bus session bus was found: Quorvane runs without its DDE server and DDE "
-        "commands.",
-        "D-Bus セッションバスが見つかりません。DDE サーバーと DDE コマンドなしで動作します。"};
+std::string DdeNoBusText() {
+    return LoadString(kStrDdeNoBus);
 }
 
-LocalizedText DdeNameTakenText(const std::string& topic, const std::string& busName) {
-    const std::string t = CodePage::ToUtf8(topic);
-    return {"The DDE topic \"" + t + "\" is already served by another program (bus name " +
-                busName + "): Quorvane runs without its DDE server.",
-            "DDE トピック「" + t + "」は別のプログラムが使用しています (バス名 " + busName +
-                ")。DDE サーバーなしで動作します。"};
+std::string DdeNameTakenText(const std::string& topic, const std::string& busName) {
+    return LoadString(kStrDdeNameTaken, {CodePage::ToUtf8(topic), busName});
 }
 
-LocalizedText DdeServeFailedText(const std::string& topic, const std::string& detail) {
-    const std::string t = CodePage::ToUtf8(topic);
+std::string DdeServeFailedText(const std::string& topic, const std::string& detail) {
     const std::string why = detail.empty() ? std::string() : " (" + detail + ")";
-    return {"The DDE topic \"" + t + "\" cannot be served" + why +
-                ": Quorvane runs without its DDE server.",
-            "DDE トピック「" + t + "」を提供できません" + why + "。DDE サーバーなしで動作します。"};
+    return LoadString(kStrDdeServeFailed, {CodePage::ToUtf8(topic), why});
 }
 
-LocalizedText DdeServeMessage(const DdeServeStatus& status, const std::string& topic) {
+std::string DdeServeMessage(const DdeServeStatus& status, const std::string& topic) {
     switch (status.result) {
         case DdeServeResult::Serving:
             return {};

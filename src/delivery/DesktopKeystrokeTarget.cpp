@@ -2,10 +2,18 @@
 
 #include <algorithm>
 
+#include "delivery/SendKeyMacro.h"
+
 namespace quorvane {
 
 namespace {
 constexpr uint32_t kFocusPollMs = 5;
+}
+
+void DesktopKeystrokeTarget::SendKeyMacro(const std::string& macro) {
+    // /K may differ between runs, never within one: read it at each record.
+    typer_.SetDirectKeyEvents(IsTrue(g_.DirectKeyEvents));
+    quorvane::SendKeyMacro(macro, typer_);
 }
 
 void DesktopKeystrokeTarget::MinimizeWindow(WindowId window) {

@@ -1,32 +1,31 @@
 // The keystroke target of a desktop session: windows through the window system, the target
-// application through TargetActivation, and the typing itself through a sender handed in by
-// whoever owns the key injection.
+// application through TargetActivation, and the typing through its own typer over the key
+// injection.
 #pragma once
 
-#include <functional>
 #include <string>
 
+#include "config/SetupGlobals.h"
+#include "delivery/KeyMacroTyper.h"
 #include "delivery/KeystrokeTarget.h"
 #include "delivery/TargetActivation.h"
+#include "platform/KeyInjector.h"
 
 namespace quorvane {
 
-// Types one record's keystroke macro into the focused window.
-using KeyMacroSender = std::function<void(const std::string& macro)>;
-
 class DesktopKeystrokeTarget : public KeystrokeTarget {
   public:
-    // The services are borrowed and must outlive the target. Without a sender nothing is
-    // typed.
-    DesktopKeystrokeTarget(WindowSystem& windows, ProcessLauncher& launcher, Messages& messages,
-                           Clock& clock, Waiter& waiter, KeyMacroSender sender = {})
-        : windows_(windows),
+    // The services are borrowed and must outlive the target; g is the running configuration,
+    // whose DirectKeyEvents chooses the typing method.
+    DesktopKeystrokeTarget(WindowSystem& windows, ProcessLauncher& launcher, KeyInjector& keys,
+                           Messages& messages, Clock& clock, Waiter& waiter, const SetupGlobals& g)
+        : g_(g),
+          windows_(windows),
           clock_(clock),
           waiter_(waiter),
           activation_(windows, launcher, messages, clock, waiter),
-          sender_(std::move(sender)) {}
+          typer_(keys, clock, waiter) {}
 
-    void SetKeyMacroSender(KeyMacroSender sender) { sender_ = std::move(sender); }
     // The runtime window, whose focus means the user is working in it; 0 when headless.
     void SetOwnWindow(WindowId window) { ownWindow_ = window; }
 
@@ -37,9 +36,7 @@ class DesktopKeystrokeTarget : public KeystrokeTarget {
     TargetLaunch LaunchTarget(const std::string& command, std::string& title) override {
         return activation_.LaunchTarget(command, title);
     }
-    void SendKeyMacro(const std::string& macro) override {
-        if (sender_) sender_(macro);
-    }
+    void SendKeyMacro(const std::string& macro) override;
     void MinimizeWindow(WindowId window) override;
     // Asks for the focus and waits (at most kActivationLimitMs) until the window has it.
     void SetForegroundWindow(WindowId window) override;
@@ -48,11 +45,12 @@ class DesktopKeystrokeTarget : public KeystrokeTarget {
     const TargetActivation& activation() const { return activation_; }
 
   private:
+    const SetupGlobals& g_;
     WindowSystem& windows_;
     Clock& clock_;
     Waiter& waiter_;
     TargetActivation activation_;
-    KeyMacroSender sender_;
+    KeyMacroTyper typer_;
     WindowId ownWindow_ = 0;
 };
 

@@ -40,6 +40,9 @@ class KeystrokeTarget {
     virtual void SetForegroundWindow(WindowId window) = 0;
     // True when the runtime window itself has the focus (the user has clicked into it).
     virtual bool IsOwnWindowForeground() = 0;
+    // False when nothing can be typed at all (no X display): records are then still read,
+    // shown and counted, and the first Send Keystrokes activation says why nothing is typed.
+    virtual bool CanType() const { return true; }
 };
 
 }  // namespace quorvane

@@ -6,6 +6,7 @@
 #include "config/CodePage.h"
 #include "delivery/CaptionText.h"
 #include "delivery/CommandWords.h"
+#include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
@@ -54,7 +55,7 @@ TargetLaunch TargetActivation::LaunchTarget(const std::string& command, std::str
     for (std::string& word : words) word = CodePage::ToUtf8(word);
     LaunchResult started;
     if (words.empty()) {
-        started.error = "The command line names no program.";
+        started.error = LoadString(kStrCommandNamesNoProgram);
     } else {
         started = launcher_.Start(words);
     }

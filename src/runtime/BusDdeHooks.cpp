@@ -5,22 +5,18 @@
 
 namespace quorvane {
 
-BusDdeHooks::BusDdeHooks(DdeServer& server, Messages& messages, DdeLinks* links)
-    : server_(server), messages_(messages), links_(links) {}
+BusDdeHooks::BusDdeHooks(DdeServer& server, Messages& messages, DdeLinks* links,
+                         DdeExecuteHandler execute)
+    : server_(server), messages_(messages), links_(links) {
+    server_.SetExecuteHandler(std::move(execute));
+}
 
 BusDdeHooks::~BusDdeHooks() {
-    // The server may outlive these hooks; it must not read the items after this.
+    // The server may outlive these hooks; it must not read the items or run commands after.
     server_.Release();
+    server_.SetExecuteHandler(nullptr);
     server_.SetItemSource(nullptr);
     if (items_) items_->SetListener(nullptr);
-}
-
-void BusDdeHooks::SetExecuteHandler(DdeExecuteHandler handler) {
-    server_.SetExecuteHandler(std::move(handler));
-}
-
-void BusDdeHooks::ConversationEnded(DdeConversationId id) {
-    if (flags_ && id != 0 && flags_->DdeConversation == id) flags_->DdeConversation = 0;
 }
 
 void BusDdeHooks::ShutdownClient() {
@@ -36,8 +32,7 @@ void BusDdeHooks::SetTopic(const std::string& topic) {
     servedTopic_ = topic;
     const DdeServeStatus status = server_.Serve(topic);
     if (status.result == DdeServeResult::Serving) return;
-    const LocalizedText text = DdeServeMessage(status, topic);
-    messages_.Show(text.In(CurrentStrings().language()), LoadString(kStrQuorvaneTitle),
+    messages_.Show(DdeServeMessage(status, topic), LoadString(kStrQuorvaneTitle),
                    MessageButtons::Ok, MessageIcon::Exclamation);
 }
 

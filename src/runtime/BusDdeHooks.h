@@ -1,14 +1,12 @@
-// The session's DDE side on a bus: the server publishes the topic and its items, the links
-// follow items of other programs, and the delivery client's conversation is forgotten when
-// the other program ends it. Commands arriving at the server go to the execute handler
-// (the command interpreter); a refused command is answered as refused by the server.
+// The session's DDE side on a bus: the server publishes the topic and its items, and the
+// links follow items of other programs. Commands arriving at the server go to the execute
+// handler (the command interpreter); a refused command is answered as refused by the server.
 #pragma once
 
 #include <string>
 
 #include "config/SetupGlobals.h"
 #include "delivery/DdeServerItems.h"
-#include "engine/RuntimeFlags.h"
 #include "platform/DdeClient.h"
 #include "platform/DdeServer.h"
 #include "platform/Messages.h"
@@ -19,18 +17,12 @@ namespace quorvane {
 
 class BusDdeHooks : public DdeHooks {
   public:
-    // Every reference must outlive the hooks; links may be null (no link client).
-    BusDdeHooks(DdeServer& server, Messages& messages, DdeLinks* links);
+    // Every reference must outlive the hooks; links may be null (no link client). execute
+    // is called only for commands that arrive, so what it calls may be built after the hooks.
+    BusDdeHooks(DdeServer& server, Messages& messages, DdeLinks* links, DdeExecuteHandler execute);
     ~BusDdeHooks() override;
     BusDdeHooks(const BusDdeHooks&) = delete;
     BusDdeHooks& operator=(const BusDdeHooks&) = delete;
-
-    void SetExecuteHandler(DdeExecuteHandler handler);
-    // The flags whose DdeConversation the delivery client's disconnect clears.
-    void AttachFlags(RuntimeFlags* flags) { flags_ = flags; }
-    // The other program ended conversation id: when the session still holds it, the next
-    // record connects again.
-    void ConversationEnded(DdeConversationId id);
 
     // DdeHooks
     void InitializeClient() override {}
@@ -49,7 +41,6 @@ class BusDdeHooks : public DdeHooks {
     DdeServer& server_;
     Messages& messages_;
     DdeLinks* links_;
-    RuntimeFlags* flags_ = nullptr;
     DdeServerItems* items_ = nullptr;
     std::string servedTopic_;
     bool topicTried_ = false;

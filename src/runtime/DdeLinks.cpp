@@ -61,8 +61,14 @@ bool LinkMenuItemEnabled(LinkMenuItem item, const SetupGlobals& g, bool clipboar
     return false;
 }
 
-DdeLinks::DdeLinks(SetupGlobals& g, DdeLinkClient& client, Messages& messages, Clipboard* clipboard)
-    : g_(g), client_(client), messages_(messages), clipboard_(clipboard) {}
+DdeLinks::DdeLinks(SetupGlobals& g, DdeLinkClient& client, Messages& messages, Clipboard* clipboard,
+                   CommandRunner runner, LinkScheduler scheduler)
+    : g_(g),
+      client_(client),
+      messages_(messages),
+      clipboard_(clipboard),
+      runner_(std::move(runner)),
+      scheduler_(std::move(scheduler)) {}
 
 DdeLinks::~DdeLinks() {
     Unload();

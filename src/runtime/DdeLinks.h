@@ -49,14 +49,14 @@ class DdeLinks {
     // Asks the poll tick to establish the link at the start of its next tick.
     using LinkScheduler = std::function<void(DdeLinkKind kind)>;
 
-    // Every reference must outlive this object; clipboard may be null (no clipboard).
-    DdeLinks(SetupGlobals& g, DdeLinkClient& client, Messages& messages, Clipboard* clipboard);
+    // Every reference must outlive this object; clipboard may be null (no clipboard). runner
+    // runs a command link's texts and scheduler asks for a link at the next tick; without
+    // them the texts are not run and a pasted link opens at once.
+    DdeLinks(SetupGlobals& g, DdeLinkClient& client, Messages& messages, Clipboard* clipboard,
+             CommandRunner runner = {}, LinkScheduler scheduler = {});
     ~DdeLinks();
     DdeLinks(const DdeLinks&) = delete;
     DdeLinks& operator=(const DdeLinks&) = delete;
-
-    void SetCommandRunner(CommandRunner runner) { runner_ = std::move(runner); }
-    void SetScheduler(LinkScheduler scheduler) { scheduler_ = std::move(scheduler); }
 
     // Opens the link from its three settings when application and topic are both set: the
     // old link ends first, and a link that cannot be made shows its message and stays off.

@@ -57,35 +57,27 @@ int16_t EffectiveHotKeyAction(int16_t action, bool virtualInstrument) {
     }
 }
 
-HotKeyMessage HotKeysUnavailableMessage() {
-    // No string-table entry fits, so the two languages are kept here.
-    if (CurrentStrings().language() == Language::Japanese) {
-        return {"X ディスプレイに接続できないため、ホットキーは使用できません。",
-                CurrentStrings().Text(kStrQuorvaneTitle)};
-    }
-    return {"Hot keys are not available: no X display can be reached.",
-            CurrentStrings().Text(kStrQuorvaneTitle)};
-}
-
-HotKeys::HotKeys(SetupGlobals& g, DdeCommandHost& host) : g_(g), host_(host) {}
+HotKeys::HotKeys(SetupGlobals& g, DdeCommandHost& host, KeyboardMonitor* monitor,
+                 Messages* messages)
+    : g_(g), host_(host), keyboard_(monitor), messages_(messages) {}
 
 HotKeys::~HotKeys() {
     Deactivate();
 }
 
-HotKeyStatus HotKeys::Activate(KeyboardMonitor* monitor, Messages* messages) {
+HotKeyStatus HotKeys::Activate() {
     Deactivate();
     const std::vector<KeyCombination> combinations = HotKeyCombinations(g_);
     if (combinations.empty()) return HotKeyStatus::NoHotKeys;
-    if (!monitor) {
-        if (messages && !unavailableShown_) {
-            const HotKeyMessage m = HotKeysUnavailableMessage();
-            messages->Show(m.text, m.title, MessageButtons::Ok, MessageIcon::Information);
+    if (!keyboard_) {
+        if (messages_ && !unavailableShown_) {
+            messages_->Show(LoadString(kStrHotKeysUnavailable), LoadString(kStrQuorvaneTitle),
+                            MessageButtons::Ok, MessageIcon::Information);
         }
         unavailableShown_ = true;
         return HotKeyStatus::Unavailable;
     }
-    monitor_ = monitor;
+    monitor_ = keyboard_;
     monitor_->SetHandler([this](const KeyTransition& transition) {
         return OnKeyEvent(transition, monitor_->ShiftHeld());
     });

@@ -11,6 +11,7 @@
 #include "platform/KeyboardMonitor.h"
 #include "platform/Messages.h"
 #include "runtime/DdeCommandHost.h"
+#include "runtime/HotKeyHooks.h"
 
 namespace quorvane {
 
@@ -47,27 +48,27 @@ std::vector<KeyCombination> HotKeyCombinations(const SetupGlobals& g);
 // Instrument mode, which has no port.
 int16_t EffectiveHotKeyAction(int16_t action, bool virtualInstrument);
 
-// The message that hot keys cannot work without an X display (UTF-8), in the interface
-// language; title is the program name.
-struct HotKeyMessage {
-    std::string text;
-    std::string title;
-};
-HotKeyMessage HotKeysUnavailableMessage();
-
-class HotKeys {
+// The runtime session's keyboard hook: Program (activation) registers the configuration's
+// combinations with the monitor, Release (unload) lets them go.
+class HotKeys : public HotKeyHooks {
   public:
-    // g and host outlive this object.
-    HotKeys(SetupGlobals& g, DdeCommandHost& host);
-    ~HotKeys();
+    // Every reference and pointer outlives this object; host is only used once a key acts,
+    // so it may be built after the hot keys. monitor is null when no keyboard monitor could
+    // be made (no X display); messages may be null for no message.
+    HotKeys(SetupGlobals& g, DdeCommandHost& host, KeyboardMonitor* monitor, Messages* messages);
+    ~HotKeys() override;
     HotKeys(const HotKeys&) = delete;
     HotKeys& operator=(const HotKeys&) = delete;
 
-    // Registers the current table (after releasing a previous registration) with monitor,
-    // which may be null when no keyboard monitor could be made. When hot keys are configured
-    // but unavailable, messages shows so once in this object's life; pass null for no message.
-    HotKeyStatus Activate(KeyboardMonitor* monitor, Messages* messages);
-    // Releases every watched combination (runtime window unload).
+    // HotKeyHooks: Activate and Deactivate.
+    void Program(const SetupGlobals&) override { status_ = Activate(); }
+    void Release() override { Deactivate(); }
+    HotKeyStatus status() const { return status_; }
+
+    // Registers the current table (after releasing a previous registration). When hot keys
+    // are configured but there is no monitor, the user is told once in this object's life.
+    HotKeyStatus Activate();
+    // Releases every watched combination.
     void Deactivate();
 
     // The key event rule. shiftHeld is the live Shift state; transition.modifiers supplies
@@ -81,7 +82,10 @@ class HotKeys {
   private:
     SetupGlobals& g_;
     DdeCommandHost& host_;
-    KeyboardMonitor* monitor_ = nullptr;
+    KeyboardMonitor* const keyboard_;
+    Messages* const messages_;
+    KeyboardMonitor* monitor_ = nullptr;  // the keyboard while combinations are registered
+    HotKeyStatus status_ = HotKeyStatus::NoHotKeys;
     bool unavailableShown_ = false;
 };
 

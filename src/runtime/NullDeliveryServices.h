@@ -18,6 +18,7 @@ class NullKeystrokeTarget : public KeystrokeTarget {
     void MinimizeWindow(WindowId) override {}
     void SetForegroundWindow(WindowId) override {}
     bool IsOwnWindowForeground() override { return false; }
+    bool CanType() const override { return false; }
 };
 
 class NullDdeClient : public DdeClient {

@@ -111,6 +111,13 @@ void RuntimeSession::Activate() {
         IsTrue(g_.BufferLinkOnActivation))
         services_.ddeHooks.EstablishBufferLink();
 
+    // Said once in the program's life, before the hot keys say their own unavailability.
+    if (g_.Mode == kModeKeystrokes && !services_.keys.CanType() && !keystrokesUnavailableShown_) {
+        keystrokesUnavailableShown_ = true;
+        services_.messages.Show(LoadString(kStrKeystrokesUnavailable),
+                                LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                                MessageIcon::Exclamation);
+    }
     services_.hotKeys.Program(g_);
 
     portLost_ = false;

@@ -107,6 +107,12 @@ class RuntimeSession : private EngineView {
     void PressBreakButton() { output_.StartBreak(); }
     OutputStrings& Output() { return output_; }
 
+    // The other program ended the delivery client's conversation id: when the session still
+    // holds it, the next record connects again.
+    void DeliveryConversationEnded(DdeConversationId id) {
+        if (id != 0 && flags_.DdeConversation == id) flags_.DdeConversation = 0;
+    }
+
     // Links waiting for the next tick (set when a link is pasted or refreshed).
     void RequestCommandLink() { commandLinkPending_ = true; }
     void RequestBufferLink() { bufferLinkPending_ = true; }
@@ -171,6 +177,7 @@ class RuntimeSession : private EngineView {
     int skippedTicks_ = 0;
     bool portLost_ = false;
     bool droppedOutputShown_ = false;  // the dropped-output message was shown in this loss
+    bool keystrokesUnavailableShown_ = false;
     uint32_t lastReopen_ = 0;
 };
 

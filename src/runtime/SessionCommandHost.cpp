@@ -9,8 +9,14 @@
 namespace quorvane {
 
 SessionCommandHost::SessionCommandHost(RuntimeSession& session, SetupGlobals& g, SerialPort& port,
-                                       Messages& messages)
-    : session_(session), g_(g), port_(port), messages_(messages) {}
+                                       Messages& messages, LinkMenuHandler* links,
+                                       LinkClipboard* clipboard)
+    : session_(session),
+      g_(g),
+      port_(port),
+      messages_(messages),
+      links_(links),
+      clipboard_(clipboard) {}
 
 void SessionCommandHost::RecomputeEditMenu() {
     if (links_) links_->RecomputeEditMenu();

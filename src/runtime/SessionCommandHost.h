@@ -1,7 +1,7 @@
 // The runtime controls that DDE commands and hot keys act through, over a running session:
 // suspension, timed output, the port lines, the window and the configuration reload. The
-// Edit menu's link items and the clipboard belong to the DDE link side, which plugs itself
-// in; until it does, every link item is disabled and there is no clipboard.
+// Edit menu's link items and the clipboard belong to the DDE link side; without it every
+// link item is disabled and there is no clipboard.
 #pragma once
 
 #include <cstdint>
@@ -26,14 +26,12 @@ class LinkMenuHandler {
 
 class SessionCommandHost : public DdeCommandHost {
   public:
-    // Every reference must outlive this object; port is the one the session runs on.
+    // Every reference must outlive this object; port is the one the session runs on. links
+    // (the link side) and clipboard may be null: no link item is enabled, there is no
+    // clipboard.
     SessionCommandHost(RuntimeSession& session, SetupGlobals& g, SerialPort& port,
-                       Messages& messages);
-
-    // The link side; null (the default) means every link item is disabled.
-    void SetLinkMenu(LinkMenuHandler* links) { links_ = links; }
-    // The clipboard; null (the default) means there is none.
-    void SetClipboard(LinkClipboard* clipboard) { clipboard_ = clipboard; }
+                       Messages& messages, LinkMenuHandler* links = nullptr,
+                       LinkClipboard* clipboard = nullptr);
 
     void Beep() override { messages_.Beep(); }
 

@@ -120,4 +120,21 @@ std::string LoadString(int id) {
     return CurrentStrings().Text(id);
 }
 
+std::string LoadString(int id, std::initializer_list<std::string_view> args) {
+    const std::string& text = CurrentStrings().Text(id);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t n =
+            i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : std::string::npos;
+        if (text[i] == '%' && n < args.size()) {
+            out += *(args.begin() + n);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace quorvane

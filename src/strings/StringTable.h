@@ -4,6 +4,7 @@
 // through the code page (config/CodePage.h).
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -46,5 +47,8 @@ void SetInterfaceLanguage(Language language);
 
 // The text of a number in the interface language (UTF-8); empty when there is none.
 std::string LoadString(int id);
+// The same with %1 .. %9 replaced by the arguments (UTF-8); a number without an argument is
+// kept as it stands.
+std::string LoadString(int id, std::initializer_list<std::string_view> args);
 
 }  // namespace quorvane

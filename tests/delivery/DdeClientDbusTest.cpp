@@ -50,12 +50,11 @@ class DdeClientDbus : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(EnsurePrivateBus().empty()) << "dbus-daemon did not start";
-        client_.SetDisconnectCallback([this](DdeConversationId ended) {
-            if (flags_.DdeConversation == ended) flags_.DdeConversation = 0;
-        });
     }
-    DbusDdeClient client_;
     RuntimeFlags flags_;
+    DbusDdeClient client_{[this](DdeConversationId ended) {
+        if (flags_.DdeConversation == ended) flags_.DdeConversation = 0;
+    }};
 };
 
 TEST_F(DdeClientDbus, ExecutesCommandsOnThePeerAndIgnoresTheirOutcome) {
@@ -144,21 +143,21 @@ TEST_F(DdeClientDbus, ThePeerGoingAwayClearsTheConversationAndTheNextRecordRecon
 TEST_F(DdeClientDbus, AConversationIsBoundToTheOwnerFoundAtConnect) {
     auto peer = std::make_unique<Peer>();
     ASSERT_EQ(peer->status.result, DdeServeResult::Serving);
-    client_.SetDisconnectCallback(nullptr);  // nobody clears the handle between records
-    DdeConversationId conversation = client_.DdeClientConnect("Quorvane", "Peer");
+    DbusDdeClient client;  // nobody clears the handle between records
+    DdeConversationId conversation = client.DdeClientConnect("Quorvane", "Peer");
     ASSERT_NE(conversation, 0u);
-    const QString firstOwner = client_.PeerUniqueName();
+    const QString firstOwner = client.PeerUniqueName();
     peer.reset();
     Peer successor;
     ASSERT_EQ(successor.status.result, DdeServeResult::Serving);
-    ASSERT_TRUE(SpinUntil([&] { return client_.Current() == 0; }));
+    ASSERT_TRUE(SpinUntil([&] { return client.Current() == 0; }));
 
     // The old handle reaches neither the new owner nor anyone else; it is cleared.
-    client_.DdeClientExecute(conversation, "{C}");
+    client.DdeClientExecute(conversation, "{C}");
     EXPECT_EQ(conversation, 0u);
     EXPECT_TRUE(successor.commands.empty());
-    conversation = client_.DdeClientConnect("Quorvane", "Peer");
-    EXPECT_NE(client_.PeerUniqueName(), firstOwner);
+    conversation = client.DdeClientConnect("Quorvane", "Peer");
+    EXPECT_NE(client.PeerUniqueName(), firstOwner);
 }
 
 }  // namespace

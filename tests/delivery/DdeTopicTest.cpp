@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "delivery/DdeBusMessages.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
@@ -45,20 +46,22 @@ TEST(DdeTopicTest, ATopicNamedSystemLeavesThePlaceholderInPlace) {
     EXPECT_EQ(topic.Current(), "system");
 }
 
-TEST(DdeTopicTest, ServeMessagesNameTheTopicInBothLanguages) {
-    const LocalizedText taken = DdeNameTakenText("Lab \xE9", "Quorvane.Lab_20_E9");
-    EXPECT_NE(taken.english.find("\"Lab \xC3\xA9\""), std::string::npos) << taken.english;
-    EXPECT_NE(taken.english.find("Quorvane.Lab_20_E9"), std::string::npos);
-    EXPECT_NE(taken.japanese.find("Lab \xC3\xA9"), std::string::npos);
-    EXPECT_EQ(&taken.In(Language::Japanese), &taken.japanese);
+TEST(DdeTopicTest, ServeMessagesNameTheTopicInTheInterfaceLanguage) {
+    const std::string taken = DdeNameTakenText("Lab \xE9", "Quorvane.Lab_20_E9");
+    EXPECT_NE(taken.find("\"Lab \xC3\xA9\""), std::string::npos) << taken;
+    EXPECT_NE(taken.find("Quorvane.Lab_20_E9"), std::string::npos);
 
     DdeServeStatus status{DdeServeResult::Serving, "Quorvane.COM1", {}};
-    EXPECT_TRUE(DdeServeMessage(status, "COM1").english.empty());
+    EXPECT_TRUE(DdeServeMessage(status, "COM1").empty());
     status.result = DdeServeResult::NoBus;
-    EXPECT_EQ(DdeServeMessage(status, "COM1").english, DdeNoBusText().english);
+    EXPECT_EQ(DdeServeMessage(status, "COM1"), DdeNoBusText());
     status.result = DdeServeResult::Failed;
     status.detail = "too long";
-    EXPECT_NE(DdeServeMessage(status, "COM1").japanese.find("(too long)"), std::string::npos);
+    SetInterfaceLanguage(Language::Japanese);
+    const std::string failed = DdeServeMessage(status, "COM1");
+    SetInterfaceLanguage(Language::English);
+    EXPECT_NE(failed.find("(too long)"), std::string::npos) << failed;
+    EXPECT_NE(failed, DdeServeMessage(status, "COM1"));
 }
 
 }  // namespace

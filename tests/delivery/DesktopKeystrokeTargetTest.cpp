@@ -8,6 +8,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDdeClient.h"
 #include "fakes/FakeEngineView.h"
+#include "fakes/FakeKeyInjector.h"
 #include "fakes/FakeLogSink.h"
 #include "fakes/FakeMessages.h"
 #include "fakes/FakeProcessLauncher.h"
@@ -19,6 +20,25 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
+// Notes each typed record as "focused window:text", the window read at its first key.
+class FocusNotingInjector : public FakeKeyInjector {
+  public:
+    explicit FocusNotingInjector(const FakeWindowSystem& windows) : windows_(windows) {}
+    void TypeCharacter(unsigned char byte) override {
+        if (typed.empty()) focus_ = windows_.foreground;
+        FakeKeyInjector::TypeCharacter(byte);
+    }
+    void Flush() override {
+        if (!typed.empty()) records.push_back(std::to_string(focus_) + ":" + typed);
+        typed.clear();
+    }
+    Calls records;
+
+  private:
+    const FakeWindowSystem& windows_;
+    WindowId focus_ = 0;
+};
+
 class DesktopKeystrokeTargetTest : public ::testing::Test {
   protected:
     DesktopKeystrokeTargetTest() {
@@ -26,9 +46,6 @@ class DesktopKeystrokeTargetTest : public ::testing::Test {
         g.Mode = kModeKeystrokes;
         g.TargetAppTitle = " notepad ";
         g.TargetAppCommand = "notepad";
-        keys.SetKeyMacroSender([this](const std::string& macro) {
-            typed.push_back(std::to_string(windows.foreground) + ":" + macro);
-        });
         keys.SetOwnWindow(kRuntime);
         delivery.Activate();
     }
@@ -44,22 +61,23 @@ class DesktopKeystrokeTargetTest : public ::testing::Test {
     FakeMessages messages;
     FakeClock clock;
     FakeWaiter waiter{clock};
-    DesktopKeystrokeTarget keys{windows, launcher, messages, clock, waiter};
+    FocusNotingInjector injector{windows};
     SetupGlobals g;
+    DesktopKeystrokeTarget keys{windows, launcher, injector, messages, clock, waiter, g};
     RuntimeFlags flags;
     FakeEngineView view;
     FakeDdeClient dde;
     FakeLogSink log;
     RecordDelivery delivery{g, flags, {messages, clock, view, keys, dde, log}};
     FieldDataArray fields;
-    std::vector<std::string> typed;  // "focused window:macro"
+    Calls& typed = injector.records;
 };
 
 TEST_F(DesktopKeystrokeTargetTest, MinimizedTargetGetsTheKeysAndIsMinimizedAgain) {
     windows.windows = {{7, "Spreadsheet", false}, {8, "Untitled - Notepad", true}};
     windows.foreground = 7;
     Deliver("12.5{ENTER}");
-    EXPECT_EQ(typed, (Calls{"8:12.5{ENTER}"}));
+    EXPECT_EQ(typed, (Calls{"8:12.5\n"}));
     EXPECT_EQ(windows.calls, (Calls{"restore 8", "activate 8", "minimize 8", "activate 7"}));
     EXPECT_EQ(windows.foreground, 7u);
     EXPECT_EQ(g.TargetAppTitle, "NOTEPAD");
@@ -138,8 +156,6 @@ TEST_F(DesktopKeystrokeTargetTest, ZeroWindowsAreLeftAlone) {
     keys.SetForegroundWindow(0);
     keys.MinimizeWindow(0);
     EXPECT_TRUE(windows.calls.empty());
-    DesktopKeystrokeTarget silent{windows, launcher, messages, clock, waiter};
-    silent.SendKeyMacro("abc");  // no sender: nothing to type with
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "config/CodePage.h"
 #include "delivery/DesktopKeystrokeTarget.h"
+#include "fakes/FakeKeyInjector.h"
 #include "fakes/FakeMessages.h"
 #include "platform/linux/PosixProcessLauncher.h"
 #include "platform/linux/QtWaiter.h"
@@ -47,8 +48,8 @@ class TargetWindowX11Test : public ::testing::Test {
         hadDisplay_ = display != nullptr;
         setenv("DISPLAY", session_->name().c_str(), 1);
         windows_ = std::make_unique<X11WindowSystem>(session_->display());
-        keys_ = std::make_unique<DesktopKeystrokeTarget>(*windows_, launcher_, messages_, clock_,
-                                                         waiter_);
+        keys_ = std::make_unique<DesktopKeystrokeTarget>(*windows_, launcher_, injector_, messages_,
+                                                         clock_, waiter_, g_);
     }
     void TearDown() override {
         if (hadDisplay_) {
@@ -101,6 +102,8 @@ class TargetWindowX11Test : public ::testing::Test {
     FakeMessages messages_;
     SteadyClock clock_;
     QtWaiter waiter_;
+    FakeKeyInjector injector_;  // nothing is typed here
+    SetupGlobals g_;
     std::unique_ptr<DesktopKeystrokeTarget> keys_;
     std::string savedDisplay_;
     bool hadDisplay_ = false;
@@ -276,7 +279,9 @@ TEST(TargetWindowBareX11Test, WithoutWindowManagerRootChildrenAndInputFocusServe
     PosixProcessLauncher launcher;
     SteadyClock clock;
     QtWaiter waiter;
-    DesktopKeystrokeTarget keys(windows, launcher, messages, clock, waiter);
+    FakeKeyInjector injector;
+    SetupGlobals g;
+    DesktopKeystrokeTarget keys(windows, launcher, injector, messages, clock, waiter, g);
     keys.MinimizeWindow(lower);
     const std::vector<TopLevelWindow> list = windows.TopLevelWindows();
     ASSERT_EQ(list.size(), 2u);

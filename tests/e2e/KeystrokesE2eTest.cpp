@@ -8,8 +8,9 @@
 #include "config/ConfigTestSupport.h"
 #include "e2e/ChildProcess.h"
 #include "e2e/XvfbDesktop.h"
-#include "runtime/DesktopActivationHooks.h"
 #include "runtime/HotKeys.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
@@ -158,8 +159,8 @@ TEST_F(KeystrokesE2e, RecordsAreTypedIntoTheTargetAndTheFocusGoesBack) {
     EXPECT_EQ(program.Wait(In(kWait)), 0);
     EXPECT_EQ(ReadBytes(typed), expected);
     const std::string err = ReadBytes(errPath);
-    EXPECT_EQ(err.find(KeystrokesUnavailableMessage().text), std::string::npos) << err;
-    EXPECT_EQ(err.find(HotKeysUnavailableMessage().text), std::string::npos) << err;
+    EXPECT_EQ(err.find(LoadString(kStrKeystrokesUnavailable)), std::string::npos) << err;
+    EXPECT_EQ(err.find(LoadString(kStrHotKeysUnavailable)), std::string::npos) << err;
 }
 
 TEST_F(KeystrokesE2e, AHotKeySendsItsStringOnceAndTheFocusedWindowGetsNothing) {
@@ -216,8 +217,8 @@ TEST_F(KeystrokesE2e, WithoutADisplayKeystrokesAndHotKeysSaySoOnceAndRecordsGoOn
     ASSERT_TRUE(WaitForReceived("K\\r", 3)) << received << ReadBytes(errPath);
     EXPECT_EQ(received, "K\\rK\\rK\\r");
     const std::string err = ReadBytes(errPath);
-    EXPECT_EQ(Occurrences(err, KeystrokesUnavailableMessage().text), 1) << err;
-    EXPECT_EQ(Occurrences(err, HotKeysUnavailableMessage().text), 1) << err;
+    EXPECT_EQ(Occurrences(err, LoadString(kStrKeystrokesUnavailable)), 1) << err;
+    EXPECT_EQ(Occurrences(err, LoadString(kStrHotKeysUnavailable)), 1) << err;
 
     program.Signal(SIGTERM);  // still running: it ends as asked
     EXPECT_EQ(program.Wait(In(kWait)), 0);

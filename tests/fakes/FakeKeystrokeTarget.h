@@ -45,6 +45,7 @@ class FakeKeystrokeTarget : public KeystrokeTarget {
         Add("keys.IsOwnWindowForeground");
         return ownWindowForeground;
     }
+    bool CanType() const override { return canType; }
 
     WindowId foreground = 100;
     TargetSearch search{200, false};  // what a search finds when caption contains the title
@@ -52,6 +53,7 @@ class FakeKeystrokeTarget : public KeystrokeTarget {
     TargetLaunch launch{false, 300};
     std::string launchedTitle;  // caption the started program takes on, when not empty
     bool ownWindowForeground = false;
+    bool canType = true;
     std::vector<std::string> typed;
 
   private:

@@ -48,7 +48,7 @@ class BusDdeHooksTest : public ::testing::Test {
 TEST_F(BusDdeHooksTest, TheAttachedItemsAreServedAndEveryUpdateIsSent) {
     DdeServerItems items;
     items.SetFieldCount(3);
-    BusDdeHooks hooks(server, messages, nullptr);
+    BusDdeHooks hooks(server, messages, nullptr, nullptr);
     hooks.AttachItems(&items);
     ASSERT_EQ(server.source, &items);
     hooks.SetTopic("COM1");
@@ -68,7 +68,7 @@ TEST_F(BusDdeHooksTest, TheAttachedItemsAreServedAndEveryUpdateIsSent) {
 }
 
 TEST_F(BusDdeHooksTest, AReloadWithTheSameTopicKeepsTheServedName) {
-    BusDdeHooks hooks(server, messages, nullptr);
+    BusDdeHooks hooks(server, messages, nullptr, nullptr);
     hooks.SetTopic("Balance");
     hooks.SetTopic("Balance");
     EXPECT_EQ(server.serves.size(), 1u);
@@ -79,16 +79,16 @@ TEST_F(BusDdeHooksTest, AReloadWithTheSameTopicKeepsTheServedName) {
 
 TEST_F(BusDdeHooksTest, ATopicServedElsewhereIsSaidOnceAndTheProgramGoesOn) {
     server.answer = DdeServeResult::NameTaken;
-    BusDdeHooks hooks(server, messages, nullptr);
+    BusDdeHooks hooks(server, messages, nullptr, nullptr);
     hooks.SetTopic("COM1");
     hooks.SetTopic("COM1");  // the reload does not say it again
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, DdeNameTakenText("COM1", "Quorvane.COM1").english);
+    EXPECT_EQ(messages.shown[0].text, DdeNameTakenText("COM1", "Quorvane.COM1"));
     EXPECT_EQ(messages.shown[0].buttons, MessageButtons::Ok);
 }
 
 TEST_F(BusDdeHooksTest, QuitOverDdeAndUnloadGiveTheNameBack) {
-    BusDdeHooks hooks(server, messages, nullptr);
+    BusDdeHooks hooks(server, messages, nullptr, nullptr);
     hooks.SetTopic("COM1");
     hooks.DisconnectServerClients();
     EXPECT_FALSE(server.serving);
@@ -102,7 +102,7 @@ TEST_F(BusDdeHooksTest, QuitOverDdeAndUnloadGiveTheNameBack) {
 TEST_F(BusDdeHooksTest, TheHooksLeaveTheServerWithoutItsItemsWhenTheyGo) {
     DdeServerItems items;
     {
-        BusDdeHooks hooks(server, messages, nullptr);
+        BusDdeHooks hooks(server, messages, nullptr, nullptr);
         hooks.AttachItems(&items);
         hooks.SetTopic("COM1");
     }
@@ -112,18 +112,6 @@ TEST_F(BusDdeHooksTest, TheHooksLeaveTheServerWithoutItsItemsWhenTheyGo) {
     EXPECT_TRUE(server.changes.empty());
 }
 
-TEST_F(BusDdeHooksTest, AnEndedConversationIsClearedOnlyWhenTheSessionStillHoldsIt) {
-    BusDdeHooks hooks(server, messages, nullptr);
-    RuntimeFlags flags;
-    hooks.ConversationEnded(3);  // no flags attached yet: nothing to clear
-    hooks.AttachFlags(&flags);
-    flags.DdeConversation = 4;
-    hooks.ConversationEnded(3);
-    EXPECT_EQ(flags.DdeConversation, 4u);
-    hooks.ConversationEnded(4);
-    EXPECT_EQ(flags.DdeConversation, 0u);
-}
-
 TEST_F(BusDdeHooksTest, CommandsReachTheHandlerAndLinksOpenAndEndThroughTheHooks) {
     FakeDdeLinkClient client;
     client.served.insert({"Quorvane", "Peer"});
@@ -131,9 +119,8 @@ TEST_F(BusDdeHooksTest, CommandsReachTheHandlerAndLinksOpenAndEndThroughTheHooks
     g.CommandLinkTopic = "Peer";
     g.CommandLinkItem = "Field(1)";
     DdeLinks links(g, client, messages, nullptr);
-    BusDdeHooks hooks(server, messages, &links);
     std::vector<std::string> commands;
-    hooks.SetExecuteHandler([&](const std::string& c) {
+    BusDdeHooks hooks(server, messages, &links, [&](const std::string& c) {
         commands.push_back(c);
         return c != "{BAD}";
     });

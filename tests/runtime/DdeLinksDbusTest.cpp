@@ -37,10 +37,6 @@ class DdeLinksDbus : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(EnsurePrivateBus().empty()) << "dbus-daemon did not start";
-        links_.SetCommandRunner([this](const std::string& text) {
-            commands_.push_back(text);
-            return true;
-        });
         g_.StripCrLfFromBuffer = kTrue;
     }
     void LinkCommand(const std::string& topic, const std::string& item) {
@@ -59,8 +55,11 @@ class DdeLinksDbus : public ::testing::Test {
     SetupGlobals g_;
     DbusDdeLink client_;
     FakeMessages messages_;
-    DdeLinks links_{g_, client_, messages_, nullptr};
     Texts commands_;
+    DdeLinks links_{g_, client_, messages_, nullptr, [this](const std::string& text) {
+                        commands_.push_back(text);
+                        return true;
+                    }};
 };
 
 TEST_F(DdeLinksDbus, CurrentValueFirstThenEveryChangeOfTheItem) {

@@ -25,12 +25,7 @@ constexpr auto kNone = DdeLinkMode::None;
 
 class DdeLinksTest : public ::testing::Test {
   protected:
-    DdeLinksTest() {
-        client.served = {{"Excel", "Sheet1"}, {"Quorvane", "COM2"}};
-        links.SetCommandRunner(
-            [this](const std::string& text) { return interpreter.Execute(text); });
-        links.SetScheduler([this](DdeLinkKind kind) { scheduled.push_back(kind); });
-    }
+    DdeLinksTest() { client.served = {{"Excel", "Sheet1"}, {"Quorvane", "COM2"}}; }
     void CopyLink(const std::string& link) { clipboard.PutLink(link, "value"); }
     void LinkCommand(const std::string& item = "Field(1)") {
         g.CommandLinkApp = "Quorvane";
@@ -53,8 +48,17 @@ class DdeLinksTest : public ::testing::Test {
     FakeClock clock;
     LocaleInfo locale = LocaleInfo::EnUs();
     DdeCommandInterpreter interpreter{g, host, messages, clock, locale};
-    DdeLinks links{g, client, messages, &clipboard};
+    // What a command link's text runs: the interpreter, unless a test says otherwise.
+    DdeLinks::CommandRunner runner = [this](const std::string& text) {
+        return interpreter.Execute(text);
+    };
     Kinds scheduled;
+    DdeLinks links{g,
+                   client,
+                   messages,
+                   &clipboard,
+                   [this](const std::string& text) { return runner(text); },
+                   [this](DdeLinkKind kind) { scheduled.push_back(kind); }};
 };
 
 // --- Pasting and opening ---
@@ -197,7 +201,7 @@ TEST_F(DdeLinksTest, CommandTextRunsAndTheLabelIsEmptiedSoARepeatRunsAgain) {
 
 TEST_F(DdeLinksTest, EmptyCommandTextIsNotRun) {
     int runs = 0;
-    links.SetCommandRunner([&](const std::string&) { return ++runs > 0; });
+    runner = [&](const std::string&) { return ++runs > 0; };
     LinkCommand();
     client.Publish("Field(1)", "");
     EXPECT_EQ(runs, 0);
@@ -315,11 +319,11 @@ TEST_F(DdeLinksTest, CallbacksOfAnEndedLinkAreIgnored) {
 }
 
 TEST_F(DdeLinksTest, ACommandMayEndOrRemakeItsOwnLink) {
-    links.SetCommandRunner([this](const std::string& text) {
+    runner = [this](const std::string& text) {
         if (text == "end") links.Terminate(kCommand);
         if (text == "again") links.EstablishCommandLink();
         return true;
-    });
+    };
     LinkCommand();
     client.Publish("Field(1)", "again");
     EXPECT_EQ(links.Mode(kCommand), kAutomatic);

@@ -15,6 +15,8 @@
 #include "platform/linux/X11KeyboardMonitor.h"
 #include "runtime/HotKeyTestHost.h"
 #include "runtime/HotKeys.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 // Xlib last: its macros (None, Bool) clash with names in the headers above.
 #include <X11/XKBlib.h>
@@ -87,6 +89,7 @@ class HotKeyX11Test : public ::testing::Test {
         x11_ = X11KeyboardMonitor::Open(session_->name().c_str());
         ASSERT_NE(x11_, nullptr);
         monitor_ = std::make_unique<CountingMonitor>(*x11_);
+        hotKeys_ = std::make_unique<HotKeys>(g_, host_, monitor_.get(), &messages_);
         g_.RunMode = kRunNormal;
         g_.HotKeyCode[0] = 2 * 256 + kF2;  // Ctrl+F2
         g_.HotKeyAction[0] = kHotKeyTransmitString;
@@ -101,7 +104,7 @@ class HotKeyX11Test : public ::testing::Test {
         if (display_) {
             for (KeySym k : {XK_F2, XK_F5, XK_Shift_L, XK_Alt_L, XK_Control_L}) Key(k, false);
         }
-        hotKeys_.Deactivate();
+        hotKeys_.reset();
         monitor_.reset();
         x11_.reset();
         if (terminal_) XSelectInput(display_, terminal_, NoEventMask);
@@ -176,11 +179,11 @@ class HotKeyX11Test : public ::testing::Test {
     FakeMessages messages_;
     std::unique_ptr<X11KeyboardMonitor> x11_;
     std::unique_ptr<CountingMonitor> monitor_;
-    HotKeys hotKeys_{g_, host_};
+    std::unique_ptr<HotKeys> hotKeys_;
 };
 
 TEST_F(HotKeyX11Test, HeldHotKeyActsOnceAndNeverReachesTheFocusedWindow) {
-    ASSERT_EQ(hotKeys_.Activate(monitor_.get(), &messages_), HotKeyStatus::Active);
+    ASSERT_EQ(hotKeys_->Activate(), HotKeyStatus::Active);
     ASSERT_TRUE(x11_->DetectableAutoRepeat());
     // A short repeat delay, so that holding the key produces repeats within the test.
     XAutoRepeatOn(display_);
@@ -213,7 +216,7 @@ TEST_F(HotKeyX11Test, HeldHotKeyActsOnceAndNeverReachesTheFocusedWindow) {
 }
 
 TEST_F(HotKeyX11Test, OtherShiftStateIsPassedOnAndUnloadReleasesTheGrabs) {
-    ASSERT_EQ(hotKeys_.Activate(monitor_.get(), &messages_), HotKeyStatus::Active);
+    ASSERT_EQ(hotKeys_->Activate(), HotKeyStatus::Active);
     // F5 without Shift is grabbed (the opposite Shift state of Shift+F5) but is no hot key:
     // the xterm gets it.
     Tap(XK_F5);
@@ -222,7 +225,7 @@ TEST_F(HotKeyX11Test, OtherShiftStateIsPassedOnAndUnloadReleasesTheGrabs) {
     EXPECT_EQ(TypedText(6), "\x1b[15~\n");
     EXPECT_TRUE(host_.log.calls.empty());
 
-    hotKeys_.Deactivate();
+    hotKeys_->Deactivate();
     Key(XK_Shift_L, true);
     Tap(XK_F5);
     Key(XK_Shift_L, false);
@@ -241,11 +244,11 @@ TEST_F(HotKeyX11Test, CombinationsTheServerActsOnAreRefused) {
 
 TEST_F(HotKeyX11Test, WithoutADisplayHotKeysAreUnavailableAndSaidSoOnce) {
     EXPECT_EQ(X11KeyboardMonitor::Open("unix:65431"), nullptr);
-    HotKeys keys(g_, host_);
-    EXPECT_EQ(keys.Activate(nullptr, &messages_), HotKeyStatus::Unavailable);
-    EXPECT_EQ(keys.Activate(nullptr, &messages_), HotKeyStatus::Unavailable);
+    HotKeys keys(g_, host_, nullptr, &messages_);
+    EXPECT_EQ(keys.Activate(), HotKeyStatus::Unavailable);
+    EXPECT_EQ(keys.Activate(), HotKeyStatus::Unavailable);
     ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, HotKeysUnavailableMessage().text);
+    EXPECT_EQ(messages_.shown[0].text, LoadString(kStrHotKeysUnavailable));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "fakes/FakeKeyboardMonitor.h"
 #include "fakes/FakeMessages.h"
 #include "runtime/HotKeyTestHost.h"
-#include "runtime/MonitoredHotKeyHooks.h"
+#include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
@@ -25,14 +25,15 @@ class HotKeysTest : public ::testing::Test {
         g.HotKeyAction[slot] = action;
         g.HotKeyString[slot] = std::move(text);
     }
-    HotKeyStatus Activate() { return hotKeys.Activate(&monitor, &messages); }
+    HotKeyStatus Activate() { return hotKeys.Activate(); }
     std::vector<std::string>& Calls() { return host.log.calls; }
 
     SetupGlobals g;
     HotKeyTestHost host;
     FakeKeyboardMonitor monitor;
     FakeMessages messages;
-    HotKeys hotKeys{g, host};
+    HotKeys hotKeys{g, host, &monitor, &messages};
+    HotKeys headless{g, host, nullptr, &messages};  // no keyboard monitor
 };
 
 TEST_F(HotKeysTest, WatchesEachUsedSlotInBothShiftStatesOnce) {
@@ -52,7 +53,7 @@ TEST_F(HotKeysTest, WatchesEachUsedSlotInBothShiftStatesOnce) {
 TEST_F(HotKeysTest, ActivationReportsAnEmptyTableRefusalsAndAMissingMonitor) {
     EXPECT_EQ(Activate(), HotKeyStatus::NoHotKeys);
     EXPECT_TRUE(monitor.registered.empty());
-    EXPECT_EQ(hotKeys.Activate(nullptr, &messages), HotKeyStatus::NoHotKeys);
+    EXPECT_EQ(headless.Activate(), HotKeyStatus::NoHotKeys);
     EXPECT_TRUE(messages.shown.empty()) << "no hot keys configured, nothing to miss";
 
     Set(0, Code(2, kF2), kHotKeyTransmitString, "x");
@@ -66,23 +67,15 @@ TEST_F(HotKeysTest, ActivationReportsAnEmptyTableRefusalsAndAMissingMonitor) {
     EXPECT_EQ(g.OutputQueue, "x");
 
     // Without a monitor the user hears of it once, however often the table is registered.
-    EXPECT_EQ(hotKeys.Activate(nullptr, &messages), HotKeyStatus::Unavailable);
-    EXPECT_EQ(hotKeys.Activate(nullptr, &messages), HotKeyStatus::Unavailable);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, HotKeysUnavailableMessage().text);
-    EXPECT_EQ(messages.shown[0].title, "Quorvane");
+    EXPECT_EQ(Activate(), HotKeyStatus::Partial);
     EXPECT_EQ(monitor.releases, 1) << "a new registration first releases the old one";
+    EXPECT_EQ(headless.Activate(), HotKeyStatus::Unavailable);
+    EXPECT_EQ(headless.Activate(), HotKeyStatus::Unavailable);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, LoadString(kStrHotKeysUnavailable));
+    EXPECT_EQ(messages.shown[0].title, "Quorvane");
+    hotKeys.Deactivate();
     EXPECT_FALSE(monitor.handler);
-}
-
-TEST_F(HotKeysTest, UnavailableMessageFollowsTheInterfaceLanguage) {
-    SetInterfaceLanguage(Language::Japanese);
-    const HotKeyMessage japanese = HotKeysUnavailableMessage();
-    SetInterfaceLanguage(Language::English);
-    const HotKeyMessage english = HotKeysUnavailableMessage();
-    EXPECT_NE(english.text, japanese.text);
-    EXPECT_NE(english.text.find("Hot keys"), std::string::npos);
-    EXPECT_NE(japanese.text.find("ホットキー"), std::string::npos);
 }
 
 TEST_F(HotKeysTest, HeldHotKeyActsOnceAndEveryTransitionIsSwallowed) {
@@ -159,7 +152,7 @@ TEST_F(HotKeysTest, ActionsInNormalAndVirtualInstrumentMode) {
         for (bool virtualInstrument : {false, true}) {
             HotKeyTestHost host;
             host.virtualInstrument = virtualInstrument;
-            HotKeys keys(g, host);
+            HotKeys keys(g, host, nullptr, nullptr);
             keys.PerformAction(row.action, 0);
             const std::string expected = virtualInstrument ? row.virtual_ : row.normal;
             const std::vector<std::string> calls =
@@ -215,8 +208,8 @@ TEST_F(HotKeysTest, EnableTimerWorksWithAZeroInterval) {
 TEST_F(HotKeysTest, DeactivateReleasesAndStopsReporting) {
     Set(0, Code(2, kF2), kHotKeyRaiseDtr);
     {
-        HotKeys scoped(g, host);
-        ASSERT_EQ(scoped.Activate(&monitor, &messages), HotKeyStatus::Active);
+        HotKeys scoped(g, host, &monitor, &messages);
+        ASSERT_EQ(scoped.Activate(), HotKeyStatus::Active);
         EXPECT_EQ(monitor.registered.size(), 2u);
     }
     EXPECT_TRUE(monitor.registered.empty()) << "the destructor releases the grabs";
@@ -225,16 +218,15 @@ TEST_F(HotKeysTest, DeactivateReleasesAndStopsReporting) {
 }
 
 TEST_F(HotKeysTest, SessionHooksProgramAndReleaseTheTable) {
-    MonitoredHotKeyHooks hooks(g, host, &monitor, &messages);
+    HotKeyHooks& hooks = hotKeys;
     Set(0, Code(2, kF2), kHotKeyRaiseRts);
     hooks.Program(g);
-    EXPECT_EQ(hooks.status(), HotKeyStatus::Active);
+    EXPECT_EQ(hotKeys.status(), HotKeyStatus::Active);
     EXPECT_TRUE(monitor.Press(kF2, 2));
     hooks.Release();
     EXPECT_FALSE(monitor.Press(kF2, 2));
     EXPECT_EQ(Calls(), (std::vector<std::string>{"SetRts(on)"}));
 
-    MonitoredHotKeyHooks headless(g, host, nullptr, &messages);
     headless.Program(g);
     headless.Program(g);
     EXPECT_EQ(headless.status(), HotKeyStatus::Unavailable);

@@ -164,16 +164,19 @@ TEST_F(SessionCommands, WindowBeepAndExit) {
     EXPECT_EQ(log.Count("hooks.DisconnectClients"), 1);
 }
 
-TEST_F(SessionCommands, LinkItemsAreDisabledAndThereIsNoClipboardUntilTheLinksPlugIn) {
+TEST_F(SessionCommands, WithoutTheLinkSideLinkItemsAreDisabledAndThereIsNoClipboard) {
     Begin();
     EXPECT_FALSE(Run("{TERMINATE-BUFFER}"));
     EXPECT_FALSE(Run("{PASTE-COMMAND}"));
     EXPECT_TRUE(Run("{COPYRECNUM}"));  // accepted, nothing to copy to
+}
 
+TEST_F(SessionCommands, LinkItemsAndCopiesGoToTheLinkSide) {
     RecordingLinkMenu links;
     RecordingClipboard clipboard;
-    host->SetLinkMenu(&links);
-    host->SetClipboard(&clipboard);
+    Start();
+    host = std::make_unique<SessionCommandHost>(*session, g, port, messages, &links, &clipboard);
+    interpreter = std::make_unique<DdeCommandInterpreter>(g, *host, messages, clock, locale);
     EXPECT_TRUE(Run("{TERMINATE-BUFFER}"));
     EXPECT_FALSE(Run("{REFRESH-COMMAND}"));
     EXPECT_EQ(links.calls, (std::vector<std::string>{"recompute", "perform 5", "recompute"}));
@@ -181,6 +184,8 @@ TEST_F(SessionCommands, LinkItemsAreDisabledAndThereIsNoClipboardUntilTheLinksPl
     EXPECT_TRUE(Run("{COPYFIELD(1)}"));
     EXPECT_EQ(clipboard.link, "Quorvane|COM1!Field(1)");
     EXPECT_EQ(clipboard.text, "7\r");
+    interpreter.reset();  // before the link side they point to
+    host.reset();
 }
 
 TEST_F(SessionCommands, ConfigReloadsForTheSamePortKeepingTopicQueueAndLines) {
@@ -314,7 +319,7 @@ TEST_F(SessionCommands, ALostDeviceHoldsExplicitSendsUpToTheOutputBufferSize) {
     g.ButtonString[1] = std::string(20, 'b');
     g.HotKeyString[0] = "h";
     Begin();
-    HotKeys hotKeyActions(g, *host);
+    HotKeys hotKeyActions(g, *host, nullptr, nullptr);
     const std::string file = (dir / "send.txt").string();
     std::ofstream(file, std::ios::binary) << "file";
     port.Lose();

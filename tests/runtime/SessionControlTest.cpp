@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "runtime/SessionFixture.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
@@ -68,6 +70,33 @@ TEST_F(SessionControl, TheFirstTopicStaysAcrossAReload) {
     g.DdeTopicName = "Other";
     session->Activate();
     EXPECT_EQ(session->ServedTopic(), "Balance");
+}
+
+TEST_F(SessionControl, WithNothingToTypeWithTheFirstKeystrokeActivationSaysSoOnce) {
+    keys.canType = false;
+    Start();  // Log to disk: nothing to say
+    EXPECT_TRUE(messages.shown.empty());
+    g.Mode = kModeKeystrokes;
+    session->Activate();
+    session->Activate();  // a reload activates again
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, LoadString(kStrKeystrokesUnavailable));
+    EXPECT_EQ(messages.shown[0].title, "Quorvane");
+    EXPECT_EQ(log.Count("hotkeys.Program"), 3) << "the hot keys are programmed every time";
+
+    Tick("12\r");  // records are still read, shown and handed to the target
+    EXPECT_EQ(view.fields[1], "12{ENTER}");
+    EXPECT_EQ(log.Count("keys.SendKeyMacro(12{ENTER})"), 1);
+}
+
+TEST_F(SessionControl, AnEndedConversationIsForgottenOnlyWhenTheSessionStillHoldsIt) {
+    Start();
+    session->DeliveryConversationEnded(0);
+    session->Flags().DdeConversation = 4;
+    session->DeliveryConversationEnded(3);
+    EXPECT_EQ(session->Flags().DdeConversation, 4u);
+    session->DeliveryConversationEnded(4);
+    EXPECT_EQ(session->Flags().DdeConversation, 0u);
 }
 
 TEST_F(SessionControl, SuspendAndResumeShowInTheCaption) {

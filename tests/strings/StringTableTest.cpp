@@ -1,3 +1,4 @@
+#include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +21,12 @@ namespace {
 // The numbers in use, range by range; both tables must hold exactly these.
 std::vector<int> ExpectedIds() {
     const std::pair<int, int> ranges[] = {
-        {20, 21},     {1201, 1208}, {1301, 1306}, {1401, 1415}, {1501, 1508},   {1601, 1605},
-        {1701, 1705}, {1801, 1803}, {1901, 1903}, {1905, 1906}, {2001, 2022},   {2101, 2128},
-        {2201, 2220}, {2301, 2311}, {2401, 2432}, {2501, 2507}, {2601, 2614},   {2701, 2716},
-        {2801, 2805}, {2901, 2910}, {3001, 3013}, {4001, 4044}, {5000, 5008},   {6000, 6007},
-        {7000, 7004}, {8005, 8006}, {9000, 9016}, {9100, 9105}, {30200, 30201}, {30300, 30300}};
+        {20, 21},      {1201, 1208}, {1301, 1306}, {1401, 1415}, {1501, 1508},   {1601, 1605},
+        {1701, 1705},  {1801, 1803}, {1901, 1903}, {1905, 1906}, {2001, 2022},   {2101, 2128},
+        {2201, 2220},  {2301, 2311}, {2401, 2432}, {2501, 2507}, {2601, 2614},   {2701, 2716},
+        {2801, 2805},  {2901, 2910}, {3001, 3013}, {4001, 4044}, {5000, 5008},   {6000, 6007},
+        {7000, 7004},  {8005, 8006}, {9000, 9016}, {9100, 9105}, {30200, 30201}, {30300, 30300},
+        {30400, 30405}};
     std::vector<int> ids;
     for (const auto& [first, last] : ranges)
         for (int id = first; id <= last; ++id) ids.push_back(id);
@@ -107,7 +109,7 @@ int PlaceholderCount(const std::string& text, const std::string& token) {
 
 TEST(StringTable, BothTablesHoldExactlyTheNumbersInUse) {
     const std::vector<int> expected = ExpectedIds();
-    ASSERT_EQ(expected.size(), 329u);
+    ASSERT_EQ(expected.size(), 335u);
     EXPECT_EQ(English().Ids(), expected);
     EXPECT_EQ(Japanese().Ids(), expected);
 }
@@ -141,7 +143,7 @@ TEST(StringTable, FilesAreWellFormedAscendingAndWithoutDuplicates) {
             ++entries;
         }
         EXPECT_TRUE(sawComment) << "the format note is missing";
-        EXPECT_EQ(entries, 329);
+        EXPECT_EQ(entries, 335);
     }
 }
 
@@ -155,6 +157,10 @@ TEST(StringTable, TranslationKeepsAcceleratorsPlaceholdersAndEdgeBlanks) {
         EXPECT_EQ(Accelerators(ja), Accelerators(en));
         for (const char* token : {"??", "nn", "xx"})
             EXPECT_EQ(PlaceholderCount(ja, token), PlaceholderCount(en, token)) << token;
+        for (const std::string argument : {"%1", "%2", "%3"})  // LoadString's arguments
+            EXPECT_EQ(ja.find(argument) == std::string::npos,
+                      en.find(argument) == std::string::npos)
+                << argument;
         // Texts that are glued to other texts carry their blanks on the same side.
         EXPECT_EQ(ja.front() == ' ', en.front() == ' ');
         EXPECT_EQ(ja.back() == ' ', en.back() == ' ');
@@ -271,6 +277,26 @@ TEST(StringTable, LoadStringFollowsTheInterfaceLanguage) {
     EXPECT_EQ(LoadString(0), "");
     EXPECT_EQ(LoadString(-4005), "");
     EXPECT_EQ(LoadString(99999), "");
+}
+
+TEST(StringTable, ArgumentsFillTheirNumbersInEitherOrder) {
+    const std::string topic = "Lab \xC3\xA9";  // UTF-8, with a '%' in the bus name below
+    EXPECT_EQ(LoadString(kStrDdeNameTaken, {topic, "Quorvane.Lab_25_1"}),
+              "The DDE topic \"Lab \xC3\xA9\" is already served by another program (bus name "
+              "Quorvane.Lab_25_1): Quorvane runs without its DDE server.");
+    EXPECT_EQ(LoadString(kStrDdeServeFailed, {"COM1", ""}),
+              "The DDE topic \"COM1\" cannot be served: Quorvane runs without its DDE server.");
+    // An argument is not read again for numbers; a number without an argument stays.
+    EXPECT_EQ(LoadString(kStrDdeServeFailed, {"%2"}),
+              "The DDE topic \"%2\" cannot be served%2: Quorvane runs without its DDE server.");
+    SetInterfaceLanguage(Language::Japanese);
+    const std::string ja = LoadString(kStrDdeNameTaken, {"COM1", "Quorvane.COM1"});
+    SetInterfaceLanguage(Language::English);
+    EXPECT_NE(ja.find("\xE3\x80\x8C"
+                      "COM1\xE3\x80\x8D"),
+              std::string::npos)
+        << ja;  // 「COM1」
+    EXPECT_NE(ja.find("Quorvane.COM1"), std::string::npos);
 }
 
 TEST(StringTable, LanguageComesFromTheFirstNonEmptyValue) {

@@ -14,8 +14,10 @@
 
 namespace quorvane {
 
-DbusDdeClient::DbusDdeClient(std::string address)
-    : address_(std::move(address)), connectionName_(NextConnectionName("quorvane-dde-client-")) {}
+DbusDdeClient::DbusDdeClient(DisconnectCallback onDisconnect, std::string address)
+    : address_(std::move(address)),
+      connectionName_(NextConnectionName("quorvane-dde-client-")),
+      onDisconnect_(std::move(onDisconnect)) {}
 
 DbusDdeClient::~DbusDdeClient() {
     watcher_.reset();

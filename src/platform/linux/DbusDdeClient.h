@@ -21,18 +21,16 @@ class DbusDdeClient : public DdeClient {
   public:
     static constexpr int kExecuteTimeoutMs = 1000;
 
+    // Told the handle of a conversation that the other side ended (the session forgets it
+    // when it still holds it); may be empty.
+    using DisconnectCallback = std::function<void(DdeConversationId)>;
+
     // address: the bus to use; empty = the session bus found by SessionBusAddress(). No
     // connection is made before the first DdeClientConnect.
-    explicit DbusDdeClient(std::string address = {});
+    explicit DbusDdeClient(DisconnectCallback onDisconnect = {}, std::string address = {});
     ~DbusDdeClient() override;
     DbusDdeClient(const DbusDdeClient&) = delete;
     DbusDdeClient& operator=(const DbusDdeClient&) = delete;
-
-    // Called with the handle of a conversation that the other side ended. The runtime sets
-    // it to clear RuntimeFlags::DdeConversation when it holds that handle.
-    void SetDisconnectCallback(std::function<void(DdeConversationId)> callback) {
-        onDisconnect_ = std::move(callback);
-    }
 
     // Tries the exact bus name, then any name that equals it ignoring ASCII case (DDE names
     // are not case-sensitive). Waits at most 1000 ms for each answer of the bus daemon.
@@ -57,7 +55,7 @@ class DbusDdeClient : public DdeClient {
     QString connectionName_;
     std::unique_ptr<QDBusConnection> connection_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
-    std::function<void(DdeConversationId)> onDisconnect_;
+    DisconnectCallback onDisconnect_;
     DdeConversationId lastId_ = 0;
     DdeConversationId current_ = 0;
     QString peerName_;  // the well-known name talked to

@@ -1,0 +1,51 @@
+#include "app/DesktopSession.h"
+
+#include "delivery/DdeBusMessages.h"
+#include "platform/linux/SessionBus.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
+
+namespace quorvane {
+
+// The members that are handed to each other before they are built (commandHost_ to the hot
+// keys, interpreter_ and session_ to the D-Bus side) are only reached once bytes, commands or
+// keys arrive, which is after the constructor.
+DesktopSession::DesktopSession(SetupGlobals& g, RuntimeView& view, Messages& messages,
+                               const LocaleInfo& locale, PortDeviceMap devices,
+                               VirtualDevice* virtualDevice)
+    : messages_(messages),
+      devices_(std::move(devices)),
+      port_([this](const std::string& name) { return devices_.DevicePathFor(name); }),
+      desktop_(g, messages, clock_, commandHost_),
+      bus_(SessionBusAvailable()),
+      ddeClient_([this](DdeConversationId id) { session_.DeliveryConversationEnded(id); }),
+      links_(
+          g, linkClient_, messages, &clipboard_,
+          [this](const std::string& text) { return interpreter_.Execute(text); },
+          [this](DdeLinkKind kind) {
+              if (kind == DdeLinkKind::Command)
+                  session_.RequestCommandLink();
+              else
+                  session_.RequestBufferLink();
+          }),
+      linksMenu_(links_),
+      busHooks_(ddeServer_, messages, &links_,
+                [this](const std::string& command) { return interpreter_.Execute(command); }),
+      session_(RuntimeServices{g, port_, clock_, messages, locale, desktop_.Keys(),
+                               bus_ ? static_cast<DdeClient&>(ddeClient_) : noDdeClient_, log_,
+                               settings_, bus_ ? static_cast<DdeHooks&>(busHooks_) : noDdeHooks_,
+                               desktop_.Hooks(), virtualDevice},
+               view),
+      commandHost_(session_, g, port_, messages, &linksMenu_, links_.UsableClipboard()),
+      interpreter_(g, commandHost_, messages, clock_, locale) {}
+
+void DesktopSession::Activate() {
+    if (!bus_ && !noBusShown_) {
+        noBusShown_ = true;
+        messages_.Show(DdeNoBusText(), LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                       MessageIcon::Exclamation);
+    }
+    session_.Activate();
+}
+
+}  // namespace quorvane
