@@ -9,6 +9,7 @@
 #include "config/ConfigLayout.h"
 #include "config/ConfigParser.h"
 #include "config/ConfigWriter.h"
+#include "strings/AsciiCase.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
@@ -36,13 +37,6 @@ ReadStatus ReadFileBytes(const std::string& path, size_t limit, bool wantAll, st
         return ReadStatus::TooLarge;
     }
     return ReadStatus::Ok;
-}
-
-std::string AsciiUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
 }
 
 // A name next to the target that no other save is using at the same moment.
@@ -97,7 +91,7 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 void ShowInvalidFileMessage(const std::string& path, Messages& messages) {
-    messages.Show(AsciiUpper(path) + " " + LoadString(kStrNotConfigFile),
+    messages.Show(AsciiUpperCase(path) + " " + LoadString(kStrNotConfigFile),
                   LoadString(kStrFileErrorTitle), MessageButtons::Ok, MessageIcon::Question);
 }
 

@@ -140,6 +140,12 @@ std::string DefaultLogFileName(const std::string& homeDirectory);
 // The home directory from the environment ($HOME), "." when it is not set.
 std::string HomeDirectory();
 
+// The fields of a record of g: NumberOfFields, held to 1..40 whatever the setting holds (a
+// record always has its first field).
+inline int FieldCount(const SetupGlobals& g) {
+    return g.NumberOfFields < 1 ? 1 : g.NumberOfFields > kMaxFields ? kMaxFields : g.NumberOfFields;
+}
+
 // True when a 16-bit boolean setting holds true (any non-zero value).
 inline bool IsTrue(int16_t value) {
     return value != 0;

@@ -1,21 +1,11 @@
 #include "delivery/DdeServerItems.h"
+#include "strings/AsciiCase.h"
 
 #include <algorithm>
 
 namespace quorvane {
 
 namespace {
-
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 const std::string kEmpty;
 
@@ -34,10 +24,10 @@ std::string DdeItemName(const DdeItemId& id) {
 }
 
 std::optional<DdeItemId> ParseDdeItemName(std::string_view name) {
-    if (EqualsAsciiNoCase(name, "RecordNumber")) return DdeItemId{DdeItemId::RecordNumber, 0};
-    if (EqualsAsciiNoCase(name, "DateTime")) return DdeItemId{DdeItemId::DateTime, 0};
+    if (AsciiEqualsNoCase(name, "RecordNumber")) return DdeItemId{DdeItemId::RecordNumber, 0};
+    if (AsciiEqualsNoCase(name, "DateTime")) return DdeItemId{DdeItemId::DateTime, 0};
     constexpr std::string_view kPrefix = "Field(";
-    if (name.size() < kPrefix.size() + 2 || !EqualsAsciiNoCase(name.substr(0, 6), kPrefix) ||
+    if (name.size() < kPrefix.size() + 2 || !AsciiEqualsNoCase(name.substr(0, 6), kPrefix) ||
         name.back() != ')')
         return std::nullopt;
     const std::string_view digits = name.substr(6, name.size() - 7);

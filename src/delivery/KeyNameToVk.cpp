@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/CodePage.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
@@ -24,27 +25,15 @@ constexpr std::array<NamedKey, 33> kNamedKeys = {{
     {"F6", 117},      {"F7", 118},      {"F8", 119},
 }};
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 int KeyTableLookup(std::string_view name) {
     for (const NamedKey& key : kNamedKeys) {
-        if (EqualsIgnoringCase(name, key.name)) return key.code;
+        if (AsciiEqualsNoCase(name, key.name)) return key.code;
     }
     // F9 .. F16 follow F1 .. F8 in the code order.
     for (int f = 9; f <= 16; ++f) {
-        if (EqualsIgnoringCase(name, "F" + std::to_string(f))) return 111 + f;
+        if (AsciiEqualsNoCase(name, "F" + std::to_string(f))) return 111 + f;
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "delivery/SendKeyMacro.h"
 
 #include "delivery/KeyMacroParser.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
@@ -9,14 +10,7 @@ namespace {
 size_t FindDelay(std::string_view text) {
     static constexpr std::string_view kDelay = "{DELAY";
     for (size_t i = 0; i + kDelay.size() <= text.size(); ++i) {
-        size_t k = 0;
-        while (k < kDelay.size()) {
-            char c = text[i + k];
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-            if (c != kDelay[k]) break;
-            ++k;
-        }
-        if (k == kDelay.size()) return i;
+        if (AsciiStartsWithNoCase(text, i, kDelay)) return i;
     }
     return std::string_view::npos;
 }

@@ -16,10 +16,6 @@ int DigitValue(char c) {
     return -1;
 }
 
-int FieldCount(const SetupGlobals& g) {
-    return std::clamp<int>(g.NumberOfFields, 0, kMaxFields);
-}
-
 }  // namespace
 
 bool ConvertRadixText(std::string_view text, int base, std::string& decimal) {

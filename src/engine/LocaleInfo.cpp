@@ -27,10 +27,9 @@ LocaleInfo LocaleInfo::DeDe() {
     l.LongTimePattern = "HH:mm:ss";
     l.AmDesignator = "";
     l.PmDesignator = "";
-    l.DayNames = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
-                  "Donnerstag", "Freitag", "Samstag"};
+    l.DayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
     l.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
-    l.MonthNames = {"Januar", "Februar", "M\xE4rz",    "April",   "Mai",      "Juni",
+    l.MonthNames = {"Januar", "Februar", "M\xE4rz",   "April",   "Mai",      "Juni",
                     "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
     l.ShortMonthNames = {"Jan", "Feb", "M\xE4r", "Apr", "Mai", "Jun",
                          "Jul", "Aug", "Sep",    "Okt", "Nov", "Dez"};

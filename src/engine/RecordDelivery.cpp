@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "config/CodePage.h"
+#include "strings/AsciiCase.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
@@ -43,20 +44,12 @@ LogFileTarget ResolveLogFileName(std::string_view setting, std::string_view home
 
 namespace {
 
-int FieldCount(const SetupGlobals& g) {
-    return std::clamp<int>(g.NumberOfFields, 0, kMaxFields);
-}
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Position of token (upper case) in text in any letter case, npos when absent.
 size_t FindToken(std::string_view text, std::string_view token) {
     if (text.size() < token.size()) return std::string_view::npos;
     for (size_t i = 0; i + token.size() <= text.size(); ++i) {
         size_t k = 0;
-        while (k < token.size() && Upper(text[i + k]) == token[k]) ++k;
+        while (k < token.size() && AsciiUpper(text[i + k]) == token[k]) ++k;
         if (k == token.size()) return i;
     }
     return std::string_view::npos;

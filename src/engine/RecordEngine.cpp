@@ -74,7 +74,7 @@ void RecordEngine::Activate() {
     transferTable_ = BuildTransferTable(g_);
     processor_.Activate(transferTable_);
     delivery_.Activate();
-    fieldCount_ = std::clamp<int>(g_.NumberOfFields, 1, kMaxFields);
+    fieldCount_ = FieldCount(g_);
     delimiter_ = g_.DelimiterChar.empty() ? -1 : static_cast<uint8_t>(g_.DelimiterChar[0]);
 
     for (int b = 0; b < 256; ++b) {
@@ -136,7 +136,7 @@ void RecordEngine::Reset() {
     state_ = RecordState{};
     // The overflow entries go too: a math expression of the next record could read them.
     for (int n = 1; n <= kOverflowField; ++n) fields_[static_cast<size_t>(n)].clear();
-    const int count = std::clamp<int>(g_.NumberOfFields, 0, kMaxFields);
+    const int count = FieldCount(g_);
     for (int n = 1; n <= count; ++n) services_.view.SetFieldText(n, std::string());
     services_.view.SetRecordNumberText(std::string());
 }

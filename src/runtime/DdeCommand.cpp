@@ -3,16 +3,9 @@
 #include <cmath>
 
 #include "engine/math/MathNumberReader.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
-
-std::string AsciiUpperCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
 
 DdeCommandText NormaliseDdeCommand(std::string_view text) {
     // Only spaces are trimmed: a tab or line break belongs to the command text.

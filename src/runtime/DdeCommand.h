@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "strings/AsciiCase.h"
+
 namespace quorvane {
 
 struct DdeCommandText {
@@ -38,9 +40,5 @@ std::optional<double> CommandNumber(std::string_view argument);
 
 // To the nearest whole number, halves to the even neighbour (64.5 -> 64, 65.5 -> 66).
 double RoundHalfEven(double value);
-
-// ASCII letters to upper case; other bytes stay (they may be lead bytes of a double-byte
-// code page).
-std::string AsciiUpperCase(std::string_view text);
 
 }  // namespace quorvane

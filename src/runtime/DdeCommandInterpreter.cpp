@@ -89,8 +89,14 @@ bool DdeCommandInterpreter::RunBare(const std::string& matching, bool& accepted)
         {"{TERMINATE-BUFFER}", [&] { return LinkItem(LinkMenuItem::TerminateBuffer); }},
         {"{STRIPCRLF-ON}", [&] { return g_.StripCrLfFromBuffer = kTrue, true; }},
         {"{STRIPCRLF-OFF}", [&] { return g_.StripCrLfFromBuffer = kFalse, true; }},
-        {"{COPYDATE}", [&] { return CopyItem("DateTime"); }},
-        {"{COPYRECNUM}", [&] { return CopyItem("RecordNumber"); }},
+        {"{COPYDATE}",
+         [&] {
+             return CopyItem({DdeItemId::DateTime, 0});
+         }},
+        {"{COPYRECNUM}",
+         [&] {
+             return CopyItem({DdeItemId::RecordNumber, 0});
+         }},
     };
     for (const auto& [name, run] : table) {
         if (matching == name) {
@@ -163,9 +169,10 @@ bool DdeCommandInterpreter::LinkItem(LinkMenuItem item) {
 }
 
 // Without a clipboard (headless) the copy is accepted and does nothing.
-bool DdeCommandInterpreter::CopyItem(const std::string& item) {
+bool DdeCommandInterpreter::CopyItem(const DdeItemId& id) {
     LinkClipboard* clipboard = host_.Clipboard();
     if (clipboard == nullptr) return true;
+    const std::string item = DdeItemName(id);
     clipboard->PutLink(std::string(kLinkApplication) + "|" + host_.DdeTopic() + "!" + item,
                        host_.ItemText(item));
     return true;
@@ -235,8 +242,8 @@ bool DdeCommandInterpreter::CopyField(const std::string& argument) {
     const std::optional<double> v = CommandNumber(argument);
     if (!v) return false;
     const double n = RoundHalfEven(*v);
-    if (n < 1 || n > g_.NumberOfFields) return false;
-    return CopyItem("Field(" + std::to_string(static_cast<int>(n)) + ")");
+    if (n < 1 || n > FieldCount(g_)) return false;
+    return CopyItem({DdeItemId::Field, static_cast<int>(n)});
 }
 
 bool DdeCommandInterpreter::TimerInterval(const std::string& argument) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "config/SetupGlobals.h"
+#include "delivery/DdeServerItems.h"
 #include "engine/LocaleInfo.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -33,7 +34,7 @@ class DdeCommandInterpreter {
     bool TimerSwitch(bool enable);
     bool LineCommand(void (DdeCommandHost::*action)());
     bool LinkItem(LinkMenuItem item);
-    bool CopyItem(const std::string& item);
+    bool CopyItem(const DdeItemId& id);
 
     bool SendCode(const std::string& argument);
     bool SendDate(const std::string& argument);

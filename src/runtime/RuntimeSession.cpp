@@ -59,7 +59,7 @@ void RuntimeSession::Activate() {
 
     // The topic chosen at the first activation stays when a reload repeats the set-up.
     topic_.ApplyActivation(g_);
-    items_.SetFieldCount(g_.NumberOfFields);
+    items_.SetFieldCount(FieldCount(g_));
     services_.ddeHooks.SetTopic(topic_.Current());
 
     captionBase_ = "Quorvane - " + g_.PortName;
@@ -93,7 +93,7 @@ void RuntimeSession::Activate() {
     view_.SetStringButtons(buttons);
 
     engine_.Activate();
-    const int fieldCount = std::clamp<int>(g_.NumberOfFields, 1, kMaxFields);
+    const int fieldCount = FieldCount(g_);
     // Every box and every served item starts empty, so nothing of a previous configuration
     // is read as a reading of this one.
     items_.ClearFields();
@@ -332,7 +332,7 @@ void RuntimeSession::SetTimedOutputMenu(bool timedOutputEnabled, bool itemEnable
 }
 
 void RuntimeSession::ClearFieldBoxes() {
-    const int fieldCount = std::clamp<int>(g_.NumberOfFields, 1, kMaxFields);
+    const int fieldCount = FieldCount(g_);
     for (int n = 1; n <= fieldCount; ++n) SetFieldText(n, std::string());
 }
 

@@ -1,14 +1,11 @@
 #include "engine/format/DatePicture.h"
 
 #include "engine/format/FormatScan.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 void AppendNumber(std::string& out, int v, int minDigits) {
     AppendUnsignedDigits(out, v < 0 ? 0u : static_cast<unsigned>(v), minDigits);
@@ -16,17 +13,9 @@ void AppendNumber(std::string& out, int v, int minDigits) {
 
 size_t RunLength(std::string_view s, size_t pos, bool ignoreCase) {
     size_t n = 1;
-    const char c = ignoreCase ? Lower(s[pos]) : s[pos];
-    while (pos + n < s.size() && (ignoreCase ? Lower(s[pos + n]) : s[pos + n]) == c) ++n;
+    const char c = ignoreCase ? AsciiLower(s[pos]) : s[pos];
+    while (pos + n < s.size() && (ignoreCase ? AsciiLower(s[pos + n]) : s[pos + n]) == c) ++n;
     return n;
-}
-
-bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view word) {
-    if (s.size() - pos < word.size()) return false;
-    for (size_t i = 0; i < word.size(); ++i) {
-        if (Lower(s[pos + i]) != Lower(word[i])) return false;
-    }
-    return true;
 }
 
 int Hour12(int hour) {
@@ -36,9 +25,9 @@ int Hour12(int hour) {
 // The 12-hour markers of a picture: AM/PM and A/P write the picture's own spelling of the
 // half, AMPM the locale's designators. Returns the marker length at pos, 0 for none.
 size_t ClockMarker(std::string_view s, size_t pos) {
-    if (StartsWithNoCase(s, pos, "am/pm")) return 5;
-    if (StartsWithNoCase(s, pos, "ampm")) return 4;
-    if (StartsWithNoCase(s, pos, "a/p")) return 3;
+    if (AsciiStartsWithNoCase(s, pos, "am/pm")) return 5;
+    if (AsciiStartsWithNoCase(s, pos, "ampm")) return 4;
+    if (AsciiStartsWithNoCase(s, pos, "a/p")) return 3;
     return 0;
 }
 
@@ -132,7 +121,7 @@ void AppendGeneralDate(const CalendarMoment& m, const LocaleInfo& locale, std::s
 
 bool HasDatePlaceholder(std::string_view s) {
     for (size_t pos = 0; pos < s.size(); ++pos) {
-        const char c = Lower(s[pos]);
+        const char c = AsciiLower(s[pos]);
         if (c == '"') {
             const size_t close = s.find('"', pos + 1);
             if (close == std::string_view::npos) return false;
@@ -141,7 +130,7 @@ bool HasDatePlaceholder(std::string_view s) {
             ++pos;
         } else if (c == 'd' || c == 'w' || c == 'm' || c == 'q' || c == 'y' || c == 'h' ||
                    c == 'n' || c == 's' || c == 'c' || ClockMarker(s, pos) > 0 ||
-                   StartsWithNoCase(s, pos, "ttttt")) {
+                   AsciiStartsWithNoCase(s, pos, "ttttt")) {
             return true;
         }
     }
@@ -155,7 +144,7 @@ void AppendDatePicture(std::string_view s, const CalendarMoment& m, const Locale
     size_t pos = 0;
     while (pos < s.size()) {
         const char raw = s[pos];
-        const char c = Lower(raw);
+        const char c = AsciiLower(raw);
         if (raw == '"') {
             const size_t close = s.find('"', pos + 1);
             const size_t end = close == std::string_view::npos ? s.size() : close;

@@ -1,14 +1,11 @@
 #include "engine/format/FormatDateText.h"
 
 #include "engine/format/DatePictureCalendar.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 class Reader {
   public:
@@ -36,7 +33,7 @@ class Reader {
     bool Literal(std::string_view word) {
         if (word.empty() || s_.size() - pos_ < word.size()) return false;
         for (size_t i = 0; i < word.size(); ++i) {
-            if (Lower(s_[pos_ + i]) != Lower(word[i])) return false;
+            if (AsciiLower(s_[pos_ + i]) != AsciiLower(word[i])) return false;
         }
         pos_ += word.size();
         return true;

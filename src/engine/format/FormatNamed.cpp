@@ -4,6 +4,7 @@
 #include "engine/format/FormatDecimal.h"
 #include "engine/format/NumberPicture.h"
 #include "engine/math/Value.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
@@ -32,17 +33,6 @@ constexpr NameEntry kNames[] = {
     {"Medium Time", NamedFormatKind::MediumTime},
     {"Short Time", NamedFormatKind::ShortTime},
 };
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // [-]digits with the decimal separator and exactly `decimals` fraction digits. A value that
 // rounds to zero is written without a sign.
@@ -97,7 +87,7 @@ void AppendScientific(std::string& out, const FormatDecimal& d, const LocaleInfo
 NamedFormatKind FindNamedFormat(std::string_view expression) {
     if (expression.size() < 5 || expression.size() > 14) return NamedFormatKind::None;
     for (const NameEntry& entry : kNames) {
-        if (EqualsNoCase(expression, entry.name)) return entry.kind;
+        if (AsciiEqualsNoCase(expression, entry.name)) return entry.kind;
     }
     return NamedFormatKind::None;
 }

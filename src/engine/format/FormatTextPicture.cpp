@@ -1,16 +1,9 @@
 #include "engine/format/FormatTextPicture.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
 namespace {
-
-// Only ASCII letters change case: bytes above 127 may be lead bytes of a double-byte code page.
-char ToLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-char ToUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 template <typename Visit>
 void Walk(std::string_view s, Visit visit) {
@@ -59,7 +52,8 @@ void AppendTextPicture(std::string_view section, std::string_view text, std::str
         if (p == '!') fromLeft = true;
     });
     auto put = [&](std::string_view chars) {
-        for (char c : chars) out += letterCase < 0 ? ToLower(c) : letterCase > 0 ? ToUpper(c) : c;
+        for (char c : chars)
+            out += letterCase < 0 ? AsciiLower(c) : letterCase > 0 ? AsciiUpper(c) : c;
     };
     const size_t extra = text.size() > placeholders ? text.size() - placeholders : 0;
     size_t index = 0;  // placeholder number from the left

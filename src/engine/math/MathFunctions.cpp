@@ -7,6 +7,7 @@
 
 #include "engine/math/MathNumberReader.h"
 #include "engine/math/MathOperations.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
@@ -53,10 +54,7 @@ Function Lookup(std::string_view name) {
     };
     if (name.size() < 3 || name.size() > 5) return Function::None;
     char lower[5];
-    for (size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
+    for (size_t i = 0; i < name.size(); ++i) lower[i] = AsciiLower(name[i]);
     const std::string_view key(lower, name.size());
     for (const Entry& e : kFunctions) {
         if (e.name == key) return e.function;
@@ -105,12 +103,8 @@ std::string Trimmed(std::string text, bool leading, bool trailing) {
 }
 
 // Only ASCII letters change case: other codes may be parts of double-byte characters.
-std::string CaseMapped(std::string text, bool upper) {
-    for (char& c : text) {
-        if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
+std::string CaseMapped(std::string_view text, bool upper) {
+    return upper ? AsciiUpperCase(text) : AsciiLowerCase(text);
 }
 
 // The classic 24-bit linear congruential sequence; a negative argument reseeds from the bits

@@ -1,4 +1,5 @@
 #include "engine/math/MathTokenizer.h"
+#include "strings/AsciiCase.h"
 
 namespace quorvane {
 
@@ -16,9 +17,6 @@ bool IsWordStart(char c) {
 bool IsWordChar(char c) {
     return IsWordStart(c) || IsDigit(c);
 }
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The keyword a word stands for, compared without regard to letter case.
 MathTokenKind WordKind(std::string_view word) {
@@ -35,7 +33,7 @@ MathTokenKind WordKind(std::string_view word) {
     for (const Keyword& k : kKeywords) {
         if (k.name.size() != word.size()) continue;
         bool same = true;
-        for (size_t i = 0; i < word.size() && same; ++i) same = Lower(word[i]) == k.name[i];
+        for (size_t i = 0; i < word.size() && same; ++i) same = AsciiLower(word[i]) == k.name[i];
         if (same) return k.kind;
     }
     return MathTokenKind::Identifier;
