@@ -204,6 +204,22 @@ TEST_F(KeyTypingX11Test, DirectMethodKeepsCaseWithCapsLockOnAndLeavesItOn) {
     EXPECT_FALSE(keys_->IsLockOn(LockKey::CapsLock));
 }
 
+TEST_F(KeyTypingX11Test, ShiftLetGoOfDuringADelayIsNotLeftToSwallowTheNextShift) {
+    StartCatTerminal();
+    UserHoldsShift();
+    typer_->SetDirectKeyEvents(true);
+    bool pressedAgain = false;
+    waiter_.onWait = [&] {
+        pressedAgain = KeyDown(display_, shift_);  // the user still held it at the restore
+        user_->Key(shift_, false);
+    };
+    SendKeyMacro("a{DELAY 50}B~", *typer_);
+    EXPECT_TRUE(pressedAgain);
+    const std::string expected = "aB\n";
+    EXPECT_EQ(TypedText(expected), expected);
+    EXPECT_FALSE(KeyDown(display_, shift_));
+}
+
 TEST_F(KeyTypingX11Test, ShiftLetGoOfDuringTheAltPauseIsNotPressedAgain) {
     StartCatTerminal();
     UserHoldsShift();

@@ -219,6 +219,13 @@ void X11KeyInjector::DrainEvents() {
 KeyboardSnapshot X11KeyInjector::SaveKeyboardState() {
     KeyboardSnapshot snapshot;
     const X11KeyBits keys = devices_.CombinedHolds();
+    // A key pressed again at an earlier restore and let go of since on the user's keyboard
+    // is up, but still down on the XTest keyboard, which would drop our next press of it.
+    const X11KeyBits xtest = devices_.XTestHolds();
+    for (int keycode = 8; keycode < 256; ++keycode) {
+        const auto code = static_cast<KeyCode>(keycode);
+        if (KeyIsDown(xtest, code) && !KeyIsDown(keys, code)) SendKey(code, false);
+    }
     XModifierKeymap* modifiers = XGetModifierMapping(display_);
     if (!modifiers) return snapshot;
     const int count = 8 * modifiers->max_keypermod;

@@ -44,6 +44,8 @@ class X11KeyInjector : public KeyInjector {
     void KeyDown(int virtualKey) override;
     void KeyUp(int virtualKey) override;
     void TypeCharacter(unsigned char byte) override;
+    // Releases the modifiers and lock keys held now, after giving back the keys that still
+    // stand pressed on the XTest keyboard only (see X11KeyboardDevices.h).
     KeyboardSnapshot SaveKeyboardState() override;
     // The saved keys down on one of the user's own keyboards. A key that only an XTest client
     // held (a remote desktop) cannot be told from our own release of it and counts as let go.
