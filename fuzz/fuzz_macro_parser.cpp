@@ -26,6 +26,7 @@ class CountingInjector : public KeyInjector {
     void KeyUp(int) override { --down; }
     void TypeCharacter(unsigned char) override {}
     KeyboardSnapshot SaveKeyboardState() override { return {}; }
+    KeyboardSnapshot KeysStillHeld(const KeyboardSnapshot&) override { return {}; }
     void RestoreKeyboardState(const KeyboardSnapshot&) override {}
     bool IsLockOn(LockKey) override { return false; }
     void ToggleLock(LockKey) override {}

@@ -19,7 +19,7 @@ int KeyMacroTyper::TypeKeys(std::string_view text) {
     const KeyboardSnapshot saved = keys_.SaveKeyboardState();
     if (capsOn) keys_.ToggleLock(LockKey::CapsLock);
     Play(list, true);
-    keys_.RestoreKeyboardState(saved);
+    keys_.RestoreKeyboardState(keys_.KeysStillHeld(saved));
     if (capsOn) keys_.ToggleLock(LockKey::CapsLock);
     keys_.Flush();
     return kKeyMacroOk;

@@ -20,8 +20,8 @@ class KeyLayout {
 
 enum class LockKey { CapsLock, NumLock, ScrollLock };
 
-// The keys that SaveKeyboardState found held and released, in the implementation's own key
-// numbering; RestoreKeyboardState presses them again.
+// Keys in the implementation's own numbering: those SaveKeyboardState found held and
+// released, or those of them KeysStillHeld found the user still holding.
 struct KeyboardSnapshot {
     std::vector<uint32_t> heldKeys;
 };
@@ -37,6 +37,11 @@ class KeyInjector : public KeyLayout {
     virtual void TypeCharacter(unsigned char byte) = 0;
     // Notes the keys held now (modifiers and lock keys) and releases them.
     virtual KeyboardSnapshot SaveKeyboardState() = 0;
+    // The saved keys that the user's own keyboard still holds down now. A macro may run for
+    // seconds; a key let go of meanwhile is left out, so that it is not pressed again and
+    // left down with nobody to release it.
+    virtual KeyboardSnapshot KeysStillHeld(const KeyboardSnapshot& saved) = 0;
+    // Presses the snapshot's keys again.
     virtual void RestoreKeyboardState(const KeyboardSnapshot& snapshot) = 0;
     virtual bool IsLockOn(LockKey lock) = 0;
     // Switches a lock by a press and release of its key.

@@ -48,6 +48,15 @@ TEST_F(KeyMacroTyperTest, KeysTheUserHoldsAreReleasedAndPressedAgain) {
     EXPECT_EQ(keys.held, (std::set<int>{16, 17}));
 }
 
+TEST_F(KeyMacroTyperTest, AKeyLetGoOfDuringTheAltPauseIsNotPressedAgain) {
+    keys.held = {16, 17};
+    waiter.onWait = [&] { keys.userHolds.erase(16); };
+    EXPECT_EQ(typer.TypeKeys("%f"), kKeyMacroOk);
+    EXPECT_EQ(keys.Events(),
+              "save, up SHIFT, up CTRL, down ALT, char f, up ALT, restore, down CTRL");
+    EXPECT_EQ(keys.held, (std::set<int>{17}));
+}
+
 TEST_F(KeyMacroTyperTest, EveryAltReleaseIsFollowedByATwoSecondPause) {
     EXPECT_EQ(typer.TypeKeys("%f%(e)x"), kKeyMacroOk);
     EXPECT_EQ(keys.Events(true),

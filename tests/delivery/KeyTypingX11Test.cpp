@@ -3,12 +3,18 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XInput.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "X11TestSession.h"
 #include "config/CodePage.h"
@@ -37,6 +43,55 @@ bool KeymapHas(Display* display, KeySym keysym) {
     return found;
 }
 
+// Runs onWait (once) at the first wait, then waits.
+class HookWaiter : public SleepWaiter {
+  public:
+    void ProcessEvents(uint32_t maxMs) override {
+        if (onWait) std::exchange(onWait, nullptr)();
+        SleepWaiter::ProcessEvents(maxMs);
+    }
+    std::function<void()> onWait;
+};
+
+bool KeyDown(Display* display, KeyCode keycode) {
+    char keys[32] = {};
+    XQueryKeymap(display, keys);
+    return (keys[keycode / 8] & (1 << (keycode % 8))) != 0;
+}
+
+// The user at a real keyboard: key events sent from a connection of its own through XTest
+// to the display's keyboard device (not the XTest keyboard, which the injector uses), so the
+// server keeps their state apart from ours as it does for a person's keyboard.
+class UserKeyboard {
+  public:
+    explicit UserKeyboard(const std::string& displayName)
+        : display_(XOpenDisplay(displayName.c_str())) {
+        if (!display_) return;
+        int count = 0;
+        XIDeviceInfo* devices = XIQueryDevice(display_, XIAllDevices, &count);
+        for (int i = 0; i < count && !device_; ++i) {
+            if (devices[i].use == XISlaveKeyboard && !std::strstr(devices[i].name, "XTEST")) {
+                device_ = XOpenDevice(display_, static_cast<XID>(devices[i].deviceid));
+            }
+        }
+        if (devices) XIFreeDeviceInfo(devices);
+    }
+    ~UserKeyboard() {
+        if (device_) XCloseDevice(display_, device_);
+        if (display_) XCloseDisplay(display_);
+    }
+    bool Ready() const { return device_ != nullptr; }
+    void Key(KeyCode keycode, bool down) {
+        XTestFakeDeviceKeyEvent(display_, device_, keycode, down ? True : False, nullptr, 0,
+                                CurrentTime);
+        XSync(display_, False);
+    }
+
+  private:
+    Display* display_;
+    XDevice* device_ = nullptr;
+};
+
 class KeyTypingX11Test : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -62,6 +117,13 @@ class KeyTypingX11Test : public ::testing::Test {
     }
 
     void TearDown() override {
+        if (user_) {
+            // Leave no key down for the next test, whatever this one did.
+            user_->Key(shift_, false);
+            XTestFakeKeyEvent(display_, shift_, False, CurrentTime);
+            XSync(display_, False);
+            user_.reset();
+        }
         typer_.reset();
         keys_.reset();
         if (display_) XCloseDisplay(display_);
@@ -75,6 +137,15 @@ class KeyTypingX11Test : public ::testing::Test {
         ASSERT_NE(session_->StartCatTerminal("quorvane-cat-" + std::to_string(serial_), out_), 0u);
     }
 
+    // The user holds Shift down on the keyboard.
+    void UserHoldsShift() {
+        user_ = std::make_unique<UserKeyboard>(session_->name());
+        ASSERT_TRUE(user_->Ready());
+        shift_ = XKeysymToKeycode(display_, XK_Shift_L);
+        user_->Key(shift_, true);
+        ASSERT_TRUE(KeyDown(display_, shift_));
+    }
+
     // The file once it holds expected's length (or after a generous timeout).
     std::string TypedText(const std::string& expected) {
         X11TestSession::WaitFor([&] { return ReadFile(out_).size() >= expected.size(); }, 15000);
@@ -86,7 +157,9 @@ class KeyTypingX11Test : public ::testing::Test {
     static inline int serial_ = 0;
     Display* display_ = nullptr;
     SteadyClock clock_;
-    SleepWaiter waiter_;
+    HookWaiter waiter_;
+    std::unique_ptr<UserKeyboard> user_;
+    KeyCode shift_ = 0;
     std::unique_ptr<X11KeyInjector> keys_;
     std::unique_ptr<KeyMacroTyper> typer_;
     std::filesystem::path dir_, out_;
@@ -129,6 +202,31 @@ TEST_F(KeyTypingX11Test, DirectMethodKeepsCaseWithCapsLockOnAndLeavesItOn) {
     keys_->ToggleLock(LockKey::CapsLock);
     keys_->Flush();
     EXPECT_FALSE(keys_->IsLockOn(LockKey::CapsLock));
+}
+
+TEST_F(KeyTypingX11Test, ShiftLetGoOfDuringADelayIsNotLeftToSwallowTheNextShift) {
+    StartCatTerminal();
+    UserHoldsShift();
+    typer_->SetDirectKeyEvents(true);
+    bool pressedAgain = false;
+    waiter_.onWait = [&] {
+        pressedAgain = KeyDown(display_, shift_);  // the user still held it at the restore
+        user_->Key(shift_, false);
+    };
+    SendKeyMacro("a{DELAY 50}B~", *typer_);
+    EXPECT_TRUE(pressedAgain);
+    const std::string expected = "aB\n";
+    EXPECT_EQ(TypedText(expected), expected);
+    EXPECT_FALSE(KeyDown(display_, shift_));
+}
+
+TEST_F(KeyTypingX11Test, ShiftLetGoOfDuringTheAltPauseIsNotPressedAgain) {
+    StartCatTerminal();
+    UserHoldsShift();
+    typer_->SetDirectKeyEvents(true);
+    waiter_.onWait = [&] { user_->Key(shift_, false); };
+    SendKeyMacro("%(q)", *typer_);
+    EXPECT_FALSE(KeyDown(display_, shift_));
 }
 
 TEST(X11Keysyms, EveryNamedKeyHasAKeysym) {

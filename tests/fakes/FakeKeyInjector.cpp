@@ -89,8 +89,17 @@ KeyboardSnapshot FakeKeyInjector::SaveKeyboardState() {
     events.push_back("save");
     KeyboardSnapshot snapshot;
     for (int key : held) snapshot.heldKeys.push_back(static_cast<uint32_t>(key));
+    userHolds = held;
     for (int key : snapshot.heldKeys) KeyUp(key);
     return snapshot;
+}
+
+KeyboardSnapshot FakeKeyInjector::KeysStillHeld(const KeyboardSnapshot& saved) {
+    KeyboardSnapshot still;
+    for (uint32_t key : saved.heldKeys) {
+        if (userHolds.count(static_cast<int>(key)) != 0) still.heldKeys.push_back(key);
+    }
+    return still;
 }
 
 void FakeKeyInjector::RestoreKeyboardState(const KeyboardSnapshot& snapshot) {

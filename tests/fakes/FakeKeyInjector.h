@@ -18,6 +18,7 @@ class FakeKeyInjector : public KeyInjector {
     void KeyUp(int virtualKey) override;
     void TypeCharacter(unsigned char byte) override;
     KeyboardSnapshot SaveKeyboardState() override;
+    KeyboardSnapshot KeysStillHeld(const KeyboardSnapshot& saved) override;
     void RestoreKeyboardState(const KeyboardSnapshot& snapshot) override;
     bool IsLockOn(LockKey lock) override;
     void ToggleLock(LockKey lock) override;
@@ -36,6 +37,9 @@ class FakeKeyInjector : public KeyInjector {
     std::vector<std::string> events;
     std::string typed;   // UTF-8; Enter and Tab as "\n" and "\t", other keys as "<NAME>"
     std::set<int> held;  // virtual keys down now, the user's included
+    // The keys the user's own keyboard holds: SaveKeyboardState sets it to the keys it
+    // found held; a test erases one to let go of it during the typing.
+    std::set<int> userHolds;
     bool capsLock = false;
     bool numLock = false;
 

@@ -34,7 +34,7 @@ int LockVirtualKey(LockKey lock) {
 
 }  // namespace
 
-X11KeyInjector::X11KeyInjector(Display* display) : display_(display) {}
+X11KeyInjector::X11KeyInjector(Display* display) : display_(display), devices_(display) {}
 
 X11KeyInjector::~X11KeyInjector() {
     restoreTimer_.reset();
@@ -218,14 +218,20 @@ void X11KeyInjector::DrainEvents() {
 
 KeyboardSnapshot X11KeyInjector::SaveKeyboardState() {
     KeyboardSnapshot snapshot;
-    char keys[32] = {};
-    XQueryKeymap(display_, keys);
+    const X11KeyBits keys = devices_.CombinedHolds();
+    // A key pressed again at an earlier restore and let go of since on the user's keyboard
+    // is up, but still down on the XTest keyboard, which would drop our next press of it.
+    const X11KeyBits xtest = devices_.XTestHolds();
+    for (int keycode = 8; keycode < 256; ++keycode) {
+        const auto code = static_cast<KeyCode>(keycode);
+        if (KeyIsDown(xtest, code) && !KeyIsDown(keys, code)) SendKey(code, false);
+    }
     XModifierKeymap* modifiers = XGetModifierMapping(display_);
     if (!modifiers) return snapshot;
     const int count = 8 * modifiers->max_keypermod;
     for (int i = 0; i < count; ++i) {
         const KeyCode keycode = modifiers->modifiermap[i];
-        if (keycode == 0 || !(keys[keycode / 8] & (1 << (keycode % 8)))) continue;
+        if (keycode == 0 || !KeyIsDown(keys, keycode)) continue;
         bool seen = false;
         for (uint32_t held : snapshot.heldKeys) seen = seen || held == keycode;
         if (seen) continue;
@@ -234,6 +240,19 @@ KeyboardSnapshot X11KeyInjector::SaveKeyboardState() {
     }
     XFreeModifiermap(modifiers);
     return snapshot;
+}
+
+KeyboardSnapshot X11KeyInjector::KeysStillHeld(const KeyboardSnapshot& saved) {
+    // Without XInput nothing tells; pressing nothing again can leave no key stuck down.
+    KeyboardSnapshot still;
+    if (saved.heldKeys.empty() || !devices_.Available()) return still;
+    const X11KeyBits user = devices_.UserHolds();
+    for (uint32_t keycode : saved.heldKeys) {
+        if (keycode < 256 && KeyIsDown(user, static_cast<uint8_t>(keycode))) {
+            still.heldKeys.push_back(keycode);
+        }
+    }
+    return still;
 }
 
 void X11KeyInjector::RestoreKeyboardState(const KeyboardSnapshot& snapshot) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/KeyInjector.h"
+#include "platform/linux/X11KeyboardDevices.h"
 #include "platform/linux/X11Keysyms.h"
 
 class QTimer;
@@ -43,7 +44,12 @@ class X11KeyInjector : public KeyInjector {
     void KeyDown(int virtualKey) override;
     void KeyUp(int virtualKey) override;
     void TypeCharacter(unsigned char byte) override;
+    // Releases the modifiers and lock keys held now, after giving back the keys that still
+    // stand pressed on the XTest keyboard only (see X11KeyboardDevices.h).
     KeyboardSnapshot SaveKeyboardState() override;
+    // The saved keys down on one of the user's own keyboards. A key that only an XTest client
+    // held (a remote desktop) cannot be told from our own release of it and counts as let go.
+    KeyboardSnapshot KeysStillHeld(const KeyboardSnapshot& saved) override;
     void RestoreKeyboardState(const KeyboardSnapshot& snapshot) override;
     bool IsLockOn(LockKey lock) override;
     void ToggleLock(LockKey lock) override;
@@ -85,6 +91,7 @@ class X11KeyInjector : public KeyInjector {
     unsigned ModifierMaskOf(X11Keysym keysym);
 
     Display* display_;
+    X11KeyboardDevices devices_;
     bool layoutStale_ = true;
     bool sparesFound_ = false;
     std::unordered_map<char32_t, KeyPlace> characters_;
