@@ -1,6 +1,6 @@
 // Delivery services for a session that has no desktop to type into and no DDE client: the
-// keystrokes of Send Keystrokes mode go nowhere and delivery commands are not sent. Used by
-// the desktop services where no X display answers, and the runner where no session bus is.
+// keystrokes of Send Keystrokes mode go nowhere and delivery commands are not sent. A desktop
+// session uses them where no X display answers and where there is no session bus.
 #pragma once
 
 #include "delivery/KeystrokeTarget.h"
