@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    qt6-base-dev qt6-serialport-dev libxtst-dev libx11-dev
+    qt6-base-dev qt6-serialport-dev libxtst-dev libxi-dev libx11-dev
     xvfb xauth openbox xterm x11-utils xdotool imagemagick fonts-noto-cjk
     socat dbus dbus-daemon libglib2.0-bin python3-dbus python3-gi python3 xclip
 )
