@@ -20,6 +20,7 @@
 #include "app/DesktopSession.h"
 #include "config/ConfigFile.h"
 #include "config/SetupGlobals.h"
+#include "config/UserFile.h"
 #include "platform/linux/PortDevices.h"
 #include "platform/linux/SystemLocale.h"
 #include "runtime/HeadlessView.h"
@@ -57,23 +58,9 @@ bool InstallQuitSignals() {
     return true;
 }
 
-// A file that cannot be opened is named with the system's reason, before any parsing.
-bool CheckReadable(const std::string& path, Messages& messages) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    int error = file ? 0 : errno;
-    if (file) {
-        char byte;
-        if (std::fread(&byte, 1, 1, file) != 1 && std::ferror(file)) error = errno;
-        std::fclose(file);
-    }
-    if (error == 0) return true;
-    messages.Show(path + ": " + std::strerror(error), LoadString(kStrFileIoError),
-                  MessageButtons::Ok, MessageIcon::Critical);
-    return false;
-}
-
 bool LoadConfiguration(const CommandLine& command, SetupGlobals& g, Messages& messages) {
-    if (!CheckReadable(command.ConfigPath, messages)) return false;
+    // A file that cannot be read is named with the reason, before any parsing.
+    if (!CheckUserFile(command.ConfigPath, messages)) return false;
     ResetToDefaults(g, HomeDirectory());
     g.DirectKeyEvents = command.DirectKeyEvents ? kTrue : kFalse;
     FillNamedFormats(g);

@@ -9,7 +9,7 @@
 #include "config/ConfigLayout.h"
 #include "config/ConfigParser.h"
 #include "config/ConfigWriter.h"
-#include "strings/AsciiCase.h"
+#include "config/UserFile.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
@@ -19,8 +19,10 @@ namespace {
 
 enum class ReadStatus { Ok, CannotOpen, TooLarge };
 
-// Reads at most limit bytes; TooLarge when the file holds more (only with wantAll).
+// Reads at most limit bytes; TooLarge when the file holds more (only with wantAll). Only a
+// regular file is opened: a FIFO would block in open.
 ReadStatus ReadFileBytes(const std::string& path, size_t limit, bool wantAll, std::string& bytes) {
+    if (!IsRegularFile(path)) return ReadStatus::CannotOpen;
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) return ReadStatus::CannotOpen;
     bytes.clear();
@@ -91,8 +93,8 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 void ShowInvalidFileMessage(const std::string& path, Messages& messages) {
-    messages.Show(AsciiUpperCase(path) + " " + LoadString(kStrNotConfigFile),
-                  LoadString(kStrFileErrorTitle), MessageButtons::Ok, MessageIcon::Question);
+    messages.Show(path + " " + LoadString(kStrNotConfigFile), LoadString(kStrFileErrorTitle),
+                  MessageButtons::Ok, MessageIcon::Question);
 }
 
 int16_t ValidateConfigFile(const std::string& path, Messages& messages) {

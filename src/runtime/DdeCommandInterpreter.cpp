@@ -7,6 +7,7 @@
 
 #include "config/CodePage.h"
 #include "config/ConfigFile.h"
+#include "config/UserFile.h"
 #include "delivery/CaptionText.h"
 #include "engine/format/FormatField.h"
 #include "runtime/OutputNotation.h"
@@ -197,7 +198,9 @@ bool DdeCommandInterpreter::SendFile(const std::string& argument) {
     const size_t queued = g_.OutputQueue.size();
     const size_t limit = room >= kSendFileQueueLimit ? kSendFileQueueLimit
                                                      : std::min(kSendFileQueueLimit, queued + room);
-    return SendFileToQueue(NativePath(argument), g_.OutputQueue, limit);
+    const std::string native = NativePath(argument);
+    if (!CheckUserFile(native, messages_)) return false;
+    return SendFileToQueue(native, g_.OutputQueue, limit);
 }
 
 bool DdeCommandInterpreter::Push(const std::string& name) {
@@ -224,6 +227,8 @@ bool DdeCommandInterpreter::Push(const std::string& name) {
 bool DdeCommandInterpreter::Config(const std::string& path) {
     if (host_.IsVirtualInstrument()) return false;
     const std::string native = NativePath(path);
+    // A file that cannot be read is refused with the reason; a FIFO is never opened.
+    if (!CheckUserFile(native, messages_)) return false;
     const int16_t portIndex = ValidateConfigFile(native, messages_);
     if (portIndex < 0 || portIndex != host_.ActivePortIndex()) return false;
     const std::string previous = g_.ConfigFileName;

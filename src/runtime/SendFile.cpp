@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <fstream>
 
+#include "config/UserFile.h"
+
 namespace quorvane {
 
 bool SendFileToQueue(const std::string& nativePath, std::string& outputQueue, size_t queueLimit) {
     if (outputQueue.size() > queueLimit) return false;
     const size_t room = queueLimit - outputQueue.size();
+    if (!IsRegularFile(nativePath)) return false;  // a FIFO would block in open
     std::ifstream in(nativePath, std::ios::binary);
     if (!in) return false;
 

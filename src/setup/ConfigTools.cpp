@@ -2,29 +2,12 @@
 
 #include "config/ConfigFile.h"
 #include "config/SetupGlobals.h"
+#include "config/UserFile.h"
 #include "setup/ConfigListing.h"
 
 namespace quorvane {
 
 namespace {
-
-// Counts what is shown, so that a file the validation could not even open (which it
-// reports by its result alone) still gets a line on standard error.
-class CountingMessages : public Messages {
-  public:
-    explicit CountingMessages(Messages& inner) : inner_(inner) {}
-    MessageAnswer Show(const std::string& text, const std::string& title, MessageButtons buttons,
-                       MessageIcon icon) override {
-        ++shown;
-        return inner_.Show(text, title, buttons, icon);
-    }
-    void Beep(int soundType = 0) override { inner_.Beep(soundType); }
-
-    int shown = 0;
-
-  private:
-    Messages& inner_;
-};
 
 bool Load(const std::string& path, const ConfigToolOptions& options, SetupGlobals& g,
           Messages& messages) {
@@ -32,13 +15,9 @@ bool Load(const std::string& path, const ConfigToolOptions& options, SetupGlobal
     ResetToDefaults(g, options.HomeDirectory.empty() ? HomeDirectory() : options.HomeDirectory);
     FillNamedFormats(g);
     g.ConfigFileName = path;
-    CountingMessages counting(messages);
-    if (ValidateConfigFile(path, counting) >= 0 && ReadConfigFile(g, counting)) return true;
-    if (counting.shown == 0) {
-        messages.Show(path + ": the file cannot be opened or read", "Quorvane", MessageButtons::Ok,
-                      MessageIcon::Critical);
-    }
-    return false;
+    // What cannot be read is said with its reason; what is read and fails says so itself.
+    return CheckUserFile(path, messages) && ValidateConfigFile(path, messages) >= 0 &&
+           ReadConfigFile(g, messages);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "config/ConfigFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -8,7 +9,9 @@
 #include "config/CodePage.h"
 #include "config/ConfigParser.h"
 #include "config/ConfigTestSupport.h"
+#include "config/UserFile.h"
 #include "fakes/FakeMessages.h"
+#include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
@@ -21,13 +24,6 @@ using testing::ScratchFolder;
 using testing::Serialize;
 using testing::WriteBytes;
 
-std::string AsciiUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 class ConfigFileTest : public ::testing::Test {
   protected:
     std::string Write(const std::string& name, const std::string& bytes) {
@@ -35,9 +31,9 @@ class ConfigFileTest : public ::testing::Test {
         WriteBytes(path, bytes);
         return path;
     }
-    void ExpectInvalidFileMessage(const std::string& upperPath) {
+    void ExpectInvalidFileMessage(const std::string& path) {
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text, upperPath + " " + LoadString(4032));
+        EXPECT_EQ(messages.shown[0].text, path + " " + LoadString(4032));
         EXPECT_EQ(messages.shown[0].title, LoadString(4033));
         EXPECT_EQ(messages.shown[0].buttons, MessageButtons::Ok);
         EXPECT_EQ(messages.shown[0].icon, MessageIcon::Question);
@@ -71,9 +67,9 @@ TEST_F(ConfigFileTest, ValidateRejectsASignatureWithATrailingBlank) {
     bytes.insert(kSignatureCurrent.size(), " ");
     const std::string path = Write("Scale-ü.qv3", bytes);
     EXPECT_EQ(ValidateConfigFile(path, messages), -1);
-    // Only ASCII letters are upper-cased: the UTF-8 bytes of ü stay whole.
-    ExpectInvalidFileMessage(AsciiUpper(path));
-    EXPECT_NE(messages.shown[0].text.find("SCALE-\xC3\xBC.QV3"), std::string::npos);
+    // The name as it was given: on Linux letter case is part of a file's name.
+    ExpectInvalidFileMessage(path);
+    EXPECT_NE(messages.shown[0].text.find("/Scale-\xC3\xBC.qv3 "), std::string::npos);
 }
 
 TEST_F(ConfigFileTest, ValidateRejectsANegativeOrMissingPort) {
@@ -83,6 +79,22 @@ TEST_F(ConfigFileTest, ValidateRejectsANegativeOrMissingPort) {
     const std::string word = Write("word.qv3", std::string(kSignatureCurrent) + "\r\nCOM1\r\n");
     EXPECT_EQ(ValidateConfigFile(word, messages), -1);
     EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(ConfigFileTest, AFifoOrAFolderIsNeverOpened) {
+    const std::string fifo = folder.File("pipe.qv3");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Opening the FIFO would wait here for a writer that never comes.
+    EXPECT_EQ(ValidateConfigFile(fifo, messages), -1);
+    SetupGlobals g;
+    g.ConfigFileName = fifo;
+    EXPECT_FALSE(ReadConfigFile(g, messages));
+    EXPECT_EQ(ValidateConfigFile(folder.path().string(), messages), -1);
+    EXPECT_EQ(UserFileProblem(fifo), LoadString(kStrNotRegularFile, {fifo}));
+    EXPECT_EQ(UserFileProblem(folder.path().string()), folder.path().string() + ": Is a directory");
+    EXPECT_EQ(UserFileProblem(folder.File("none")),
+              folder.File("none") + ": No such file or directory");
+    EXPECT_EQ(UserFileProblem(Write("real.qv3", "x")), "");
 }
 
 TEST_F(ConfigFileTest, ReadingSetsTheLoadFlags) {
@@ -122,7 +134,7 @@ TEST_F(ConfigFileTest, ADamagedFileIsReportedAndNothingChanges) {
     EXPECT_FALSE(ReadConfigFile(g, messages));
     EXPECT_EQ(Serialize(g), before);
     EXPECT_EQ(g.ConfigLoaded, kFalse);
-    ExpectInvalidFileMessage(AsciiUpper(g.ConfigFileName));
+    ExpectInvalidFileMessage(g.ConfigFileName);
 }
 
 TEST_F(ConfigFileTest, WriteNeedsAName) {

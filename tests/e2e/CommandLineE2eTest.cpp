@@ -70,16 +70,14 @@ TEST_F(CommandLineE2e, AnInvalidFileExitsWithOneAndTheMessage) {
     const ProgramRun run = Program({"--show-config", path});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.empty());
-    std::string upper = path;
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    EXPECT_TRUE(Has(run.err, upper + " " + LoadString(4032))) << run.err;
+    // The name as it was given: on Linux letter case is part of a file's name.
+    EXPECT_TRUE(Has(run.err, path + " " + LoadString(4032))) << run.err;
     EXPECT_TRUE(Has(run.err, LoadString(4033))) << run.err;
 
     const ProgramRun missing = Program({"--show-config", folder.File("missing.qv3")});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(Has(missing.err, "missing.qv3")) << missing.err;
+    EXPECT_TRUE(Has(missing.err, folder.File("missing.qv3") + ": No such file or directory"))
+        << missing.err;
 }
 
 TEST_F(CommandLineE2e, ConvertTheOlderExample) {

@@ -442,8 +442,10 @@ TEST_F(FileCommandTest, ConfigForAnotherPortIsRefused) {
 TEST_F(FileCommandTest, ConfigRefusesInvalidAndMissingFiles) {
     EXPECT_FALSE(Run("{CONFIG(" + WriteFile("notes.qv3", "hello\r\n0\r\n") + ")}"));
     ASSERT_EQ(messages.shown.size(), 1u);  // the invalid-file message
-    EXPECT_FALSE(Run("{CONFIG(" + (folder / "missing.qv3").string() + ")}"));
-    EXPECT_EQ(messages.shown.size(), 1u);  // a missing file gives no message
+    const std::string missing = (folder / "missing.qv3").string();
+    EXPECT_FALSE(Run("{CONFIG(" + missing + ")}"));
+    ASSERT_EQ(messages.shown.size(), 2u);  // a missing file is named with the reason
+    EXPECT_EQ(messages.shown[1].text, missing + ": No such file or directory");
     EXPECT_TRUE(host.log.calls.empty());
 }
 

@@ -2,6 +2,7 @@
 // through the interpreter and are checked on the fake port, view and hooks; the reload of a
 // configuration file written by the writer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "runtime/HotKeys.h"
 #include "runtime/SessionCommandHost.h"
 #include "runtime/SessionFixture.h"
+#include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
@@ -288,6 +290,27 @@ TEST_F(SessionCommands, ConfigForAnotherPortOrAnUnreadableFileChangesNothing) {
     EXPECT_EQ(g.NumberOfFields, 2);
     EXPECT_TRUE(port.calls.empty());
     EXPECT_EQ(log.Count("hotkeys.Program"), 1);
+}
+
+TEST_F(SessionCommands, ConfigAndSendFileOfWhatIsNoRegularFileAreRefusedWithTheReason) {
+    Begin();
+    const std::string fifo = (dir / "pipe.qv3").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string missing = (dir / "missing.qv3").string();
+    // Opening the FIFO would wait here for a writer that never comes.
+    EXPECT_FALSE(Run("{CONFIG(" + fifo + ")}"));
+    EXPECT_FALSE(Run("{SENDFILE(" + fifo + ")}"));
+    EXPECT_FALSE(Run("{CONFIG(" + dir.string() + ")}"));
+    EXPECT_FALSE(Run("{CONFIG(" + missing + ")}"));
+    ASSERT_EQ(messages.shown.size(), 4u);
+    EXPECT_EQ(messages.shown[0].text, LoadString(kStrNotRegularFile, {fifo}));
+    EXPECT_EQ(messages.shown[0].title, LoadString(kStrFileIoError));
+    EXPECT_EQ(messages.shown[1].text, messages.shown[0].text);
+    EXPECT_EQ(messages.shown[2].text, dir.string() + ": Is a directory");
+    EXPECT_EQ(messages.shown[3].text, missing + ": No such file or directory");
+    EXPECT_EQ(g.OutputQueue, "");
+    Tick("7\r");  // the session goes on
+    EXPECT_EQ(session->ItemText("Field(1)"), "7\r");
 }
 
 TEST_F(SessionCommands, AReopenThatFailsIsShownAndTheReloadGoesOn) {
