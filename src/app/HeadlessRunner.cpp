@@ -51,8 +51,9 @@ bool InstallQuitSignals() {
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A hang-up (the terminal or the session that started the program goes) quits too: the
+    // default action would end the program without closing the port.
+    for (const int quit : {SIGINT, SIGTERM, SIGHUP}) sigaction(quit, &action, nullptr);
     // A log on a closed pipe fails its write (and says so) instead of ending the program.
     signal(SIGPIPE, SIG_IGN);
     return true;

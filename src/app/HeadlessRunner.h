@@ -1,5 +1,6 @@
 // quorvane --headless FILE.qv3: the configuration activated in Normal mode with no window,
-// driven by a 50 ms timer until SIGINT or SIGTERM, which quit the way the Quit menu does.
+// driven by a 50 ms timer until SIGINT, SIGTERM or SIGHUP, which quit the way the Quit menu
+// does.
 #pragma once
 
 #include "setup/CommandLine.h"

@@ -167,6 +167,18 @@ TEST_F(HeadlessE2e, SigtermMidRecordLeavesACompleteLogAndExitsZero) {
     EXPECT_EQ(ReadBytes(errPath), "");
 }
 
+TEST_F(HeadlessE2e, SighupQuitsTheWaySigtermDoes) {
+    // The terminal that started the program goes away: the port is closed and the log ends
+    // at the last whole record, instead of the program dying where it stands.
+    WriteBytes(folder.File("partial.bin"), "first\rsec");
+    ASSERT_TRUE(StartSim({"--send-file", folder.File("partial.bin"), "--count", "0"}));
+    ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
+    ASSERT_TRUE(WaitForLog(6)) << ReadBytes(errPath);
+    program.Signal(SIGHUP);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    EXPECT_EQ(ReadBytes(logPath), "first\r");
+}
+
 TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
     const std::string link = folder.File("balance-link");
     ASSERT_TRUE(StartSim({"--profile", "balance", "--interval", "100", "--link", link}));
