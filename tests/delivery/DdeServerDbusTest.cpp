@@ -82,6 +82,12 @@ TEST_F(DdeServerDbus, ServesTheItemsUnderTheTopicName) {
         EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << missing;
         EXPECT_EQ(reply.errorName(), "org.quorvane.Dde1.NoSuchItem") << missing;
     }
+    // A huge name is quoted by its start only, not sent back whole.
+    const QString huge = QStringLiteral("Field(1") + QString(1'000'000, QLatin1Char('9'));
+    reply = Call(QStringLiteral("Request"), {huge});
+    EXPECT_EQ(reply.errorName(), "org.quorvane.Dde1.NoSuchItem");
+    EXPECT_EQ(reply.errorMessage(),
+              QStringLiteral("No such item: ") + huge.left(100) + QChar(0x2026));
 }
 
 TEST_F(DdeServerDbus, ChangedFollowsEveryUpdateInOrderAlsoWhenValuesRepeat) {

@@ -9,6 +9,14 @@ namespace {
 QString FromBytes(const std::string& bytes) {
     return QString::fromStdString(DdeTextToBus(bytes));
 }
+
+// An error quotes at most this much of what was asked, so a huge name is not sent back whole.
+constexpr qsizetype kQuotedChars = 100;
+
+QString Quoted(const QString& text) {
+    if (text.size() <= kQuotedChars) return text;
+    return text.left(kQuotedChars) + QStringLiteral("\u2026");
+}
 }  // namespace
 
 void DbusDdeObject::Execute(const QString& command) {
@@ -31,7 +39,7 @@ QString DbusDdeObject::Request(const QString& item) {
     const std::string name = DdeTextFromBus(item.toStdString(), &lossless);
     if (!lossless || !source_ || !*source_ || !(*source_)->ItemValue(name, value)) {
         sendErrorReply(QString::fromUtf8(kDdeErrorNoSuchItem),
-                       QStringLiteral("No such item: ") + item);
+                       QStringLiteral("No such item: ") + Quoted(item));
         return {};
     }
     return FromBytes(value);
