@@ -7,16 +7,24 @@
 // as true.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quorvane {
 
 inline constexpr int16_t kTrue = -1;
 inline constexpr int16_t kFalse = 0;
 
-inline constexpr int kMaxFields = 40;      // fields 1..40 are configurable
+inline constexpr int kMaxFields = 40;  // fields 1..40 are configurable
+// The most bytes the output queue holds: as much as one {SENDFILE} may queue. At 9600 baud
+// that is more than two minutes of output, so nothing a user or a program sends on purpose
+// comes near it, while a sender faster than the device is refused instead of growing the
+// program's memory without end.
+inline constexpr size_t kOutputQueueLimit = 131000;
 inline constexpr int kFieldSlots = 43;     // per-field arrays have room for 0..42
 inline constexpr int kStringButtons = 20;  // output strings 1..20
 inline constexpr int kHotKeySlots = 50;    // hot keys 0..49
@@ -144,6 +152,14 @@ std::string HomeDirectory();
 // record always has its first field).
 inline int FieldCount(const SetupGlobals& g) {
     return g.NumberOfFields < 1 ? 1 : g.NumberOfFields > kMaxFields ? kMaxFields : g.NumberOfFields;
+}
+
+// Appends text to the output queue when the queue then stays within kOutputQueueLimit;
+// false, with nothing added, otherwise.
+inline bool AppendWithinOutputLimit(std::string& queue, std::string_view text) {
+    if (text.size() > kOutputQueueLimit - std::min(queue.size(), kOutputQueueLimit)) return false;
+    queue.append(text);
+    return true;
 }
 
 // True when a 16-bit boolean setting holds true (any non-zero value).

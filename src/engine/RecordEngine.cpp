@@ -288,7 +288,7 @@ void RecordEngine::StoreAndEndTest(uint8_t b) {
 void RecordEngine::ProcessRecord() {
     state_.InRecord = false;
     state_.LastByteWasSpace = false;
-    g_.OutputQueue += g_.AckString;
+    if (!AppendWithinOutputLimit(g_.OutputQueue, g_.AckString)) ++flags_.DroppedAcknowledgements;
     if (IsTrue(g_.BeepOnInput)) services_.messages.Beep(flags_.SpecialBeep);
     if (state_.VoidPending) {
         for (int n = 1; n <= kOverflowField; ++n) fields_[static_cast<size_t>(n)].clear();

@@ -16,6 +16,8 @@ struct RuntimeFlags {
     // The DDE client conversation: 0 = none. Cleared at activation and by the client's
     // disconnect notification; the DDE Server delivery connects when it is 0.
     DdeConversationId DdeConversation = 0;
+    // Acknowledgements that found the output queue full and were dropped.
+    uint64_t DroppedAcknowledgements = 0;
 };
 
 }  // namespace quorvane

@@ -57,11 +57,11 @@ class DdeCommandHost {
     // Empties the boxes Field(1..N); pending field values and the record number stay.
     virtual void ClearFieldBoxes() = 0;
 
-    // --- Output held for a lost device ---
+    // --- The bound of the output queue ---
     // The bytes a send may still add to OutputQueue; a send longer than this is refused and
-    // queues nothing. Unlimited unless the session holds output for a device that is lost.
+    // queues nothing. The session bounds the queue, more tightly while the device is lost.
     virtual size_t SendRoom() const { return SIZE_MAX; }
-    // A send the user asked for (a hot key) was refused: the session tells the user once.
+    // A send (a hot key, a command) was refused for want of room: the session says why, once.
     virtual void SendDropped() {}
 
     // --- Port lines (never called in Virtual Instrument mode) ---

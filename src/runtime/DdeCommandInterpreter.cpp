@@ -26,9 +26,13 @@ std::string NativePath(const std::string& path) {
     return CodePage::ToUtf8(path);
 }
 
-// A send the host has no room for (a lost device with its queue full) is refused whole.
-bool QueueSend(const DdeCommandHost& host, std::string& queue, std::string_view bytes) {
-    if (bytes.size() > host.SendRoom()) return false;
+// A send the host has no room for (a full queue, or a lost device's) is refused whole, and
+// the runtime says why.
+bool QueueSend(DdeCommandHost& host, std::string& queue, std::string_view bytes) {
+    if (bytes.size() > host.SendRoom()) {
+        host.SendDropped();
+        return false;
+    }
     queue += bytes;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "runtime/DdeLinks.h"
 
 #include "config/CodePage.h"
+#include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
@@ -201,7 +202,18 @@ void DdeLinks::OnValue(DdeLinkKind kind, uint64_t serial, const std::string& tex
     link.label = text;
     const std::string out = StripCrLf(text, IsTrue(g_.StripCrLfFromBuffer));
     if (out.empty()) return;
-    g_.OutputQueue += out;
+    // Another program's output is held to the queue's bound like any send; the first value
+    // refused is said, and again after one that fitted.
+    if (!AppendWithinOutputLimit(g_.OutputQueue, out)) {
+        if (!queueFullShown_) {
+            queueFullShown_ = true;
+            messages_.Show(LoadString(kStrOutputQueueFull, {std::to_string(g_.OutputQueue.size())}),
+                           LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                           MessageIcon::Exclamation);
+        }
+        return;
+    }
+    queueFullShown_ = false;
     link.label.clear();
 }
 

@@ -116,6 +116,7 @@ class DdeLinks {
     std::array<Link, 2> links_;
     std::array<bool, 6> enabled_{};
     uint64_t lastSerial_ = 0;
+    bool queueFullShown_ = false;  // a buffer-link value was refused for the full queue
 };
 
 }  // namespace quorvane

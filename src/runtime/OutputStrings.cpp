@@ -1,5 +1,6 @@
 #include "runtime/OutputStrings.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "serial/PortDriver.h"
@@ -19,8 +20,11 @@ void OutputStrings::Activate() {
 }
 
 size_t OutputStrings::SendRoom() const {
-    if (!deviceLost_) return std::numeric_limits<size_t>::max();
-    const size_t limit = g_.OutputBufferSize > 0 ? static_cast<size_t>(g_.OutputBufferSize) : 0;
+    size_t limit = kOutputQueueLimit;
+    if (deviceLost_) {
+        limit = std::min(
+            limit, g_.OutputBufferSize > 0 ? static_cast<size_t>(g_.OutputBufferSize) : size_t{0});
+    }
     return g_.OutputQueue.size() < limit ? limit - g_.OutputQueue.size() : 0;
 }
 

@@ -34,12 +34,17 @@ class OutputStrings {
 
     bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
 
-    // Adds to the end of the queue; it is written on the next tick.
-    void Append(std::string_view text) { g_.OutputQueue.append(text); }
-    // An explicit send (a button, a hot key, a command): queued unless the device is lost and
-    // the queue would then hold more than OutputBufferSize bytes; false when refused.
+    // Output of the program's own (timed output, the Opto-RS request): added to the end of the
+    // queue, written on the next tick; dropped and counted when it would pass
+    // kOutputQueueLimit.
+    void Append(std::string_view text) {
+        if (!AppendWithinOutputLimit(g_.OutputQueue, text)) ++droppedOwnOutput_;
+    }
+    uint64_t DroppedOwnOutput() const { return droppedOwnOutput_; }
+    // An explicit send (a button, a hot key, a command): queued unless the queue would then
+    // pass kOutputQueueLimit, or OutputBufferSize while the device is lost; false when refused.
     bool Send(std::string_view text);
-    // The bytes an explicit send may still add: unlimited unless the device is lost.
+    // The bytes an explicit send may still add.
     size_t SendRoom() const;
     // StringButton(n), n = 1..20: sends ButtonString[n] (empty adds nothing); false when the
     // send was refused.
@@ -84,6 +89,7 @@ class OutputStrings {
     int breakTicksLeft_ = 0;
     uint32_t lastModemStatus_ = 0;  // kModemDsr when DSR alone was on at the last poll
     bool deviceLost_ = false;
+    uint64_t droppedOwnOutput_ = 0;
 };
 
 }  // namespace quorvane

@@ -152,6 +152,12 @@ void RuntimeSession::PollTick() {
     output_.OptoRsPoll();
     WatchPort();
     output_.Flush();
+    // A queue the device has taken whole ends a time of refusals and drops: what was dropped
+    // is said now, with its count, and the next refusal is said again.
+    if (g_.OutputQueue.empty()) {
+        if (!portLost_) droppedOutputShown_ = false;
+        ReportDroppedOwnOutput();
+    }
     // While the device is away the record in progress waits for it: a missing device is
     // not a gap between records.
     if (!portLost_) engine_.PollInput(Input());
@@ -222,8 +228,21 @@ void RuntimeSession::PressStringButton(int n) {
 void RuntimeSession::ReportDroppedOutput() {
     if (droppedOutputShown_) return;
     droppedOutputShown_ = true;
-    services_.messages.Show(LoadString(kStrOutputDropped), LoadString(kStrQuorvaneTitle),
-                            MessageButtons::Ok, MessageIcon::Exclamation);
+    const std::string text =
+        portLost_ ? LoadString(kStrOutputDropped)
+                  : LoadString(kStrOutputQueueFull, {std::to_string(g_.OutputQueue.size())});
+    services_.messages.Show(text, LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                            MessageIcon::Exclamation);
+}
+
+void RuntimeSession::ReportDroppedOwnOutput() {
+    const uint64_t dropped = flags_.DroppedAcknowledgements + output_.DroppedOwnOutput();
+    if (dropped == droppedOwnReported_) return;
+    const uint64_t count = dropped - droppedOwnReported_;
+    droppedOwnReported_ = dropped;
+    services_.messages.Show(LoadString(kStrOwnOutputDropped, {std::to_string(count)}),
+                            LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                            MessageIcon::Exclamation);
 }
 
 void RuntimeSession::ShowSuspended() {
@@ -304,6 +323,7 @@ void RuntimeSession::Unload() {
         services_.settings.SaveSetting(captionBase_, kSettingsSection, "MainTop",
                                        std::to_string(top));
     }
+    ReportDroppedOwnOutput();  // a device that never took its output: said before the end
     services_.dde.DdeClientDisconnect(flags_.DdeConversation);
     services_.ddeHooks.ShutdownClient();
     services_.hotKeys.Release();

@@ -100,9 +100,11 @@ class RuntimeSession : private EngineView {
 
     // Buttons of the window, and the line commands of hot keys and DDE commands.
     void PressStringButton(int n);
-    // A send the user asked for (a button, a hot key) was refused because the queue for the
-    // lost device is full: says so once while the device stays lost.
+    // A send (a button, a hot key, a command) was refused because the output queue is full,
+    // or the lost device's is: says so once, until the device is back or has taken the queue.
     void ReportDroppedOutput();
+    // Acknowledgements and timed output dropped since the last report, with their count.
+    void ReportDroppedOwnOutput();
     void PressDtrButton() { output_.PulseDtr(); }
     void PressBreakButton() { output_.StartBreak(); }
     OutputStrings& Output() { return output_; }
@@ -178,6 +180,7 @@ class RuntimeSession : private EngineView {
     bool portLost_ = false;
     bool droppedOutputShown_ = false;  // the dropped-output message was shown in this loss
     bool keystrokesUnavailableShown_ = false;
+    uint64_t droppedOwnReported_ = 0;  // dropped acknowledgements and timed output said so far
     uint32_t lastReopen_ = 0;
 };
 

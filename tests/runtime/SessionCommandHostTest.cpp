@@ -336,6 +336,25 @@ TEST_F(SessionCommands, VirtualInstrumentRefusesReloadAndLeavesLinesAlone) {
     EXPECT_TRUE(port.calls.empty());
 }
 
+TEST_F(SessionCommands, ASendThatWouldPassTheQueueBoundIsRefusedWithTheReasonOnce) {
+    Begin();
+    port.writeLimits = {0, 0};  // the device reads nothing for two ticks
+    EXPECT_TRUE(Run("{SEND(" + std::string(kOutputQueueLimit - 2, 's') + ")}"));
+    EXPECT_TRUE(Run("{SEND(ab)}"));
+    EXPECT_FALSE(Run("{SEND(c)}"));
+    EXPECT_FALSE(Run("{SENDCODE(65)}"));
+    EXPECT_EQ(g.OutputQueue.size(), kOutputQueueLimit);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              LoadString(kStrOutputQueueFull, {std::to_string(kOutputQueueLimit)}));
+    Tick();
+    Tick();
+    Tick();  // taken whole: sends fit again, and a later refusal is said again
+    EXPECT_TRUE(g.OutputQueue.empty());
+    EXPECT_TRUE(Run("{SEND(c)}"));
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
 TEST_F(SessionCommands, ALostDeviceHoldsExplicitSendsUpToTheOutputBufferSize) {
     g.OutputBufferSize = 128;
     g.ButtonCaption[1] = "Tare";

@@ -186,6 +186,44 @@ TEST_F(SessionControl, PartialFlushesKeepTheOrder) {
     EXPECT_EQ(g.OutputQueue, "");
 }
 
+TEST_F(SessionControl, TheOutputQueueIsBoundedForSendsAcknowledgementsAndTimedOutput) {
+    // A device that reads nothing while a sender, records and the timer keep adding.
+    g.AckString = "ACK";
+    g.TimerInterval = 50;
+    g.TimerOptions = kTimedOutputEnabled;
+    g.TimerString = "T";
+    g.ButtonCaption[1] = "Big";
+    g.ButtonString[1] = std::string(1000, 'b');
+    Start();
+    port.writeLimits = {0, 0, 0, 0, 0, 0, 0, 0};
+    g.OutputQueue = std::string(kOutputQueueLimit - 1000, 'q');
+    session->PressStringButton(1);  // fills the queue to the byte
+    EXPECT_EQ(g.OutputQueue.size(), kOutputQueueLimit);
+    session->PressStringButton(1);  // refused, and said
+    session->PressStringButton(1);  // refused, not said again
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              LoadString(kStrOutputQueueFull, {std::to_string(kOutputQueueLimit)}));
+    Tick("1\r");
+    Tick("2\r");
+    Ticks(3);
+    EXPECT_EQ(g.OutputQueue.size(), kOutputQueueLimit) << "nothing grows past the bound";
+    EXPECT_NE(logSink.contents.find("2"), std::string::npos) << "records are still delivered";
+    EXPECT_EQ(messages.shown.size(), 1u) << "drops are counted, not said one by one";
+
+    port.writeLimits.clear();  // the device takes its output again
+    Tick();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    const std::string said = messages.shown[1].text;
+    // Two acknowledgements and the timer's strings of five ticks.
+    EXPECT_EQ(said.substr(0, said.find(' ')), "7") << said;
+    EXPECT_EQ(said, LoadString(kStrOwnOutputDropped, {"7"}));
+    Tick();
+    EXPECT_EQ(messages.shown.size(), 2u) << "the count is said once";
+    session->PressStringButton(1);
+    EXPECT_EQ(messages.shown.size(), 2u) << "a send that fits says nothing";
+}
+
 TEST_F(SessionControl, LineButtonsDriveThePort) {
     Start();
     clock.step = 10;
