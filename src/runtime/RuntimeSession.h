@@ -135,6 +135,7 @@ class RuntimeSession : private EngineView {
     void SetRecordNumberText(const std::string& text) override;
     void OnSuspendedChanged(bool suspended) override;
     void OnEngineReset() override;
+    void OnRecordTooLong() override;
 
     bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
     ByteSource& Input();
@@ -171,6 +172,7 @@ class RuntimeSession : private EngineView {
     int skippedTicks_ = 0;
     bool portLost_ = false;
     bool droppedOutputShown_ = false;  // the dropped-output message was shown in this loss
+    bool tooLongShown_ = false;        // a too-long record was reported in this activation
     uint32_t lastReopen_ = 0;
 };
 
