@@ -176,6 +176,11 @@ size_t RecordEngine::StoreRun(const uint8_t* bytes, size_t count) {
     // The run stops at the bound, so that the byte past it goes through HandleByte's check.
     count = std::min(count, static_cast<size_t>(kMaxRecordBytes - state_.TakenBytes));
     size_t n = 0;
+    // Four bytes a step: one branch for four table reads.
+    while (n + 4 <= count && (runByte_[bytes[n]] & runByte_[bytes[n + 1]] & runByte_[bytes[n + 2]] &
+                              runByte_[bytes[n + 3]])) {
+        n += 4;
+    }
     while (n < count && runByte_[bytes[n]]) ++n;
     if (n == 0) return 0;
     state_.TakenBytes += static_cast<int64_t>(n);
@@ -214,10 +219,12 @@ void RecordEngine::HandleByte(uint8_t b) {
         }
         state_.InRecord = true;
     }
-    ++state_.TakenBytes;
+    const bool pastBound = ++state_.TakenBytes > kMaxRecordBytes;
     StoreAndEndTest(b);
-    // Checked after the end test, so that a byte ending a record of exactly the bound ends it.
-    if (state_.TakenBytes > kMaxRecordBytes && state_.InRecord) VoidTooLongRecord();
+    // After the end test, so that the byte ending a record of exactly the bound ends it.
+    if (pastBound) [[unlikely]] {
+        if (state_.InRecord) VoidTooLongRecord();
+    }
     // Also after ProcessRecord, which cleared it: an end character that is a space counts.
     state_.LastByteWasSpace = b == kSpace;
 }
@@ -291,7 +298,7 @@ void RecordEngine::StoreAndEndTest(uint8_t b) {
     }
 }
 
-void RecordEngine::VoidTooLongRecord() {
+[[gnu::cold, gnu::noinline]] void RecordEngine::VoidTooLongRecord() {
     // Its end never came, so the device gets no acknowledgement and the user no input beep;
     // the view says why instead. Like a "Void Record" record it does not end a one-record
     // resume. The fields' storage is given back, not just emptied.
