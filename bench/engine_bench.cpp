@@ -17,7 +17,7 @@ namespace {
 
 // Keeps only what the engine reads back (the record number).
 class NullView : public EngineView {
-public:
+  public:
     void SetFieldText(int, const std::string&) override {}
     std::string RecordNumberText() const override { return number; }
     void SetRecordNumberText(const std::string& text) override { number = text; }
@@ -27,7 +27,7 @@ public:
 
 // Counts the logged bytes instead of keeping them.
 class CountingLogSink : public LogSink {
-public:
+  public:
     LogStatus Open(const std::string&) override { return LogStatus::Ok(); }
     LogStatus Write(std::string_view bytes, size_t& written) override {
         written = bytes.size();
@@ -83,7 +83,8 @@ void RecordsBenchmark(benchmark::State& state, void (*configure)(SetupGlobals&),
 
 // (a) single field ended by CR, 20 bytes a record, default tables.
 void BM_SingleFieldCrRecords(benchmark::State& state) {
-    RecordsBenchmark(state, [](SetupGlobals&) {}, "  +0012.345 g ST01\r\n");
+    RecordsBenchmark(
+        state, [](SetupGlobals&) {}, "  +0012.345 g ST01\r\n");
 }
 BENCHMARK(BM_SingleFieldCrRecords);
 
@@ -117,6 +118,21 @@ void BM_ByteLoop(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
 }
 BENCHMARK(BM_ByteLoop);
+
+// (d) the same record byte by byte, the way a tick reading one byte at a time handles it.
+void BM_HandleByte(benchmark::State& state) {
+    Bench b([](SetupGlobals&) {});
+    std::string input(1 << 20, '\0');
+    for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<char>('0' + i % 10);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(input.data());
+    for (auto _ : state) {
+        for (size_t i = 0; i < input.size(); ++i) b.engine.HandleByte(bytes[i]);
+        benchmark::DoNotOptimize(b.engine.State().InRecord);
+        b.engine.Reset();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
+}
+BENCHMARK(BM_HandleByte);
 
 }  // namespace
 

@@ -24,6 +24,9 @@ class EngineView {
     // Reset here (purge the port queues, empty the virtual device's text, restart the timed
     // output). The engine part (record state, field data and boxes, record number) is done.
     virtual void OnEngineReset() {}
+    // The engine voided a record that went past kMaxRecordBytes without its end coming
+    // (RecordEngine.h); called at every such void, inside the byte loop.
+    virtual void OnRecordTooLong() {}
 };
 
 }  // namespace quorvane

@@ -173,9 +173,17 @@ size_t RecordEngine::RunBytes(const uint8_t* bytes, size_t count) {
 }
 
 size_t RecordEngine::StoreRun(const uint8_t* bytes, size_t count) {
+    // The run stops at the bound, so that the byte past it goes through HandleByte's check.
+    count = std::min(count, static_cast<size_t>(kMaxRecordBytes - state_.TakenBytes));
     size_t n = 0;
+    // Four bytes a step: one branch for four table reads.
+    while (n + 4 <= count && (runByte_[bytes[n]] & runByte_[bytes[n + 1]] & runByte_[bytes[n + 2]] &
+                              runByte_[bytes[n + 3]])) {
+        n += 4;
+    }
     while (n < count && runByte_[bytes[n]]) ++n;
     if (n == 0) return 0;
+    state_.TakenBytes += static_cast<int64_t>(n);
     const int field = parseMode_ == 1 ? 1 : state_.CurrentField;
     processor_.AppendFilteredRun(fields_[static_cast<size_t>(field)], bytes, n, inputMap_.data(),
                                  field);
@@ -211,7 +219,12 @@ void RecordEngine::HandleByte(uint8_t b) {
         }
         state_.InRecord = true;
     }
+    const bool pastBound = ++state_.TakenBytes > kMaxRecordBytes;
     StoreAndEndTest(b);
+    // After the end test, so that the byte ending a record of exactly the bound ends it.
+    if (pastBound) [[unlikely]] {
+        if (state_.InRecord) VoidTooLongRecord();
+    }
     // Also after ProcessRecord, which cleared it: an end character that is a space counts.
     state_.LastByteWasSpace = b == kSpace;
 }
@@ -285,8 +298,24 @@ void RecordEngine::StoreAndEndTest(uint8_t b) {
     }
 }
 
+[[gnu::cold, gnu::noinline]] void RecordEngine::VoidTooLongRecord() {
+    // Its end never came, so the device gets no acknowledgement and the user no input beep;
+    // the view says why instead. Like a "Void Record" record it does not end a one-record
+    // resume. The fields' storage is given back, not just emptied.
+    for (int n = 1; n <= kOverflowField; ++n) {
+        std::string& field = fields_[static_cast<size_t>(n)];
+        if (field.capacity() > kFieldReserve) std::string().swap(field);
+        field.clear();
+    }
+    const int idleTicks = state_.IdleTicks;
+    state_ = RecordState{};
+    state_.IdleTicks = idleTicks;
+    services_.view.OnRecordTooLong();
+}
+
 void RecordEngine::ProcessRecord() {
     state_.InRecord = false;
+    state_.TakenBytes = 0;
     state_.LastByteWasSpace = false;
     if (!AppendWithinOutputLimit(g_.OutputQueue, g_.AckString)) ++flags_.DroppedAcknowledgements;
     if (IsTrue(g_.BeepOnInput)) services_.messages.Beep(flags_.SpecialBeep);

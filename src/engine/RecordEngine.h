@@ -34,10 +34,20 @@ std::string DeriveEndCharSet(const SetupGlobals& g);
 // code-0 character) for Send Keystrokes, the character tables for DDE Server and Log.
 TransferTableArray BuildTransferTable(const SetupGlobals& g);
 
+// The most bytes one record may take in before its end. A byte is taken in when the
+// pre-input translation does not ignore it and it starts or continues a record; it counts
+// before the field filters, so delimiters, "Void Record" bytes and bytes a filter drops count
+// too. The byte that ends a record may be one more; any other byte past the bound voids the
+// record. Each byte adds at most two characters (the binary filter) to one field, so a
+// record's fields never hold more than 2 * (kMaxRecordBytes + 1) bytes in any parse mode,
+// the overflow field 41 and the single field of the time-gap mode included.
+inline constexpr int64_t kMaxRecordBytes = int64_t{1} << 20;
+
 struct RecordState {
     int CurrentField = 1;         // 1..41; 41 collects everything past the last field
     int64_t FieldByteCount = 0;   // bytes in the current fixed-length field
     int64_t RecordByteCount = 0;  // bytes of a record of a fixed number of bytes
+    int64_t TakenBytes = 0;       // bytes taken into this record, counted against the bound
     int IdleTicks = 0;            // ticks since the last stored byte in a time-gap mode, mod 256
     bool InRecord = false;
     bool VoidPending = false;       // a "Void Record" byte arrived inside this record
@@ -98,6 +108,9 @@ class RecordEngine {
         if (++state_.CurrentField > kOverflowField) state_.CurrentField = kOverflowField;
     }
     void StoreAndEndTest(uint8_t b);
+    // Drops a record that went past kMaxRecordBytes: nothing delivered, no acknowledgement,
+    // no beep, no counter step; the next byte looks for a record start again.
+    void VoidTooLongRecord();
     // Stores the bytes from bytes[i] on that need no decision; returns how many.
     size_t StoreRun(const uint8_t* bytes, size_t count);
     void Suspend();

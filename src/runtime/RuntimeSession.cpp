@@ -122,6 +122,7 @@ void RuntimeSession::Activate() {
 
     portLost_ = false;
     droppedOutputShown_ = false;
+    tooLongShown_ = false;
     if (IsTrue(g_.ActivateSuspended)) Suspend();
 }
 
@@ -379,6 +380,17 @@ void RuntimeSession::OnSuspendedChanged(bool /*suspended*/) {
 void RuntimeSession::OnEngineReset() {
     DropPendingInput();
     output_.RestartSchedule();
+}
+
+void RuntimeSession::OnRecordTooLong() {
+    if (tooLongShown_) return;
+    tooLongShown_ = true;
+    // Said once the tick has ended: a message box waits for its answer, and the ticks that
+    // run meanwhile must keep draining the port.
+    RunAfterTick([this] {
+        services_.messages.Show(LoadString(kStrRecordTooLong), LoadString(kStrQuorvaneTitle),
+                                MessageButtons::Ok, MessageIcon::Exclamation);
+    });
 }
 
 void RuntimeSession::DropPendingInput() {

@@ -143,6 +143,7 @@ class RuntimeSession : private EngineView {
     void SetRecordNumberText(const std::string& text) override;
     void OnSuspendedChanged(bool suspended) override;
     void OnEngineReset() override;
+    void OnRecordTooLong() override;
 
     bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
     ByteSource& Input();
@@ -181,6 +182,7 @@ class RuntimeSession : private EngineView {
     bool droppedOutputShown_ = false;  // the dropped-output message was shown in this loss
     bool keystrokesUnavailableShown_ = false;
     uint64_t droppedOwnReported_ = 0;  // dropped acknowledgements and timed output said so far
+    bool tooLongShown_ = false;        // a too-long record was reported in this activation
     uint32_t lastReopen_ = 0;
 };
 

@@ -212,6 +212,24 @@ TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
     EXPECT_EQ(Occurrences(err, "is back."), 1) << err;
 }
 
+TEST_F(HeadlessE2e, ATooLongRecordIsVoidedAndSaidOnceOnStandardError) {
+    // One byte past 1 MiB without a CR voids the record; the good one after it is logged.
+    WriteBytes(folder.File("endless.bin"), std::string((size_t{1} << 20) + 1, 'x') + "ok\r");
+    ASSERT_TRUE(StartSim({"--send-file", folder.File("endless.bin"), "--count", "0"}));
+    ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
+    ASSERT_TRUE(WaitForLog(3)) << ReadBytes(errPath);
+    std::string received;
+    EXPECT_TRUE(WaitForReceived("K\\r", 1, received)) << received;
+
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    const std::string logged = ReadBytes(logPath);
+    EXPECT_TRUE(logged == "ok\r") << logged.size() << " bytes logged";
+    EXPECT_EQ(received, "K\\r");  // only the good record is acknowledged
+    const std::string err = ReadBytes(errPath);
+    EXPECT_EQ(Occurrences(err, LoadString(30100)), 1) << err;
+}
+
 TEST_F(HeadlessE2e, AMissingFileExitsOneNamingIt) {
     const std::string missing = folder.File("missing.qv3");
     ASSERT_TRUE(program.Start({QUORVANE_PROGRAM, "--headless", missing}, errPath));

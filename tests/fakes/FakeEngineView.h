@@ -32,12 +32,17 @@ class FakeEngineView : public EngineView {
         if (log_) log_->Add("view.OnEngineReset");
         ++resets;
     }
+    void OnRecordTooLong() override {
+        if (log_) log_->Add("view.OnRecordTooLong");
+        ++tooLongRecords;
+    }
 
     std::array<std::string, 43> fields;
     std::string recordNumber;
     int fieldUpdates = 0;
     int suspendedChanges = 0;
     int resets = 0;
+    int tooLongRecords = 0;
 
   private:
     CallLog* log_;

@@ -1,8 +1,11 @@
 // The poll tick of the runtime session: its steps in their fixed order, no nested tick, the
-// deferred exit, the date/time display, the Opto-RS request and a device that goes away.
+// deferred exit, the date/time display, the Opto-RS request, a device that goes away and a
+// record too long to keep.
 #include <gtest/gtest.h>
 
 #include "runtime/SessionFixture.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
@@ -188,6 +191,57 @@ TEST_F(PollTick, ALostDeviceIsReopenedKeepingRecordAndQueue) {
     EXPECT_EQ(logSink.contents, "12.5\r|");
     Tick();
     EXPECT_EQ(port.written, "QA");
+}
+
+// The message about a voided too-long record waits for the tick to end, so that the ticks a
+// message box lets run meanwhile drain the port; it is said once per activation.
+TEST_F(PollTick, ATooLongRecordIsSaidOnceAfterItsTick) {
+    struct BoxMessages : FakeMessages {
+        MessageAnswer Show(const std::string& text, const std::string& title,
+                           MessageButtons buttons, MessageIcon icon) override {
+            if (whileShown) whileShown();
+            return FakeMessages::Show(text, title, buttons, icon);
+        }
+        std::function<void()> whileShown;
+    };
+    BoxMessages box;
+    g.FieldPostamble[1] = "|";
+    g.AckString = "K";
+    FakeSerialPort quietPort;  // one that does not log every byte read
+    quietPort.clock = &clock;
+    quietPort.Open("COM1", LineRequest{});
+    RuntimeSession s(RuntimeServices{g, quietPort, clock, box, locale, keys, dde, logSink, settings,
+                                     ddeHooks, hotKeys, nullptr},
+                     view);
+    s.Activate();
+    const std::string tooLong((size_t{1} << 20) + 1, 'x');
+    bool inTickWhenShown = true;
+    box.whileShown = [&] {
+        inTickWhenShown = s.InTick();
+        quietPort.Play("1\r");
+        s.PollTick();
+    };
+    quietPort.Play(tooLong);
+    s.PollTick();
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, LoadString(kStrRecordTooLong));
+    EXPECT_EQ(box.shown[0].title, LoadString(kStrQuorvaneTitle));
+    EXPECT_FALSE(inTickWhenShown);
+    EXPECT_EQ(logSink.contents, "1\r|");  // read and delivered while the box was up
+    EXPECT_EQ(s.ItemText("RecordNumber"), "1");
+
+    quietPort.Play(tooLong + "2\r");
+    s.PollTick();
+    s.PollTick();
+    EXPECT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(logSink.contents, "1\r|2\r|");
+    EXPECT_EQ(quietPort.written, "KK");  // the voided records got no acknowledgement
+
+    box.whileShown = nullptr;
+    s.Activate();
+    quietPort.Play(tooLong);
+    s.PollTick();
+    EXPECT_EQ(box.shown.size(), 2u);
 }
 
 }  // namespace
