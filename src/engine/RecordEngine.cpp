@@ -193,6 +193,10 @@ size_t RecordEngine::StoreRun(const uint8_t* bytes, size_t count) {
 }
 
 void RecordEngine::IdleCheck() {
+    if (state_.SkipToEnd && g_.EndOfRecordEvent == 1 && state_.IdleTicks == g_.RecordGapTicks) {
+        state_.SkipToEnd = false;
+        return;
+    }
     if (g_.EndOfRecordEvent == 1 && state_.InRecord && state_.IdleTicks == g_.RecordGapTicks) {
         state_.CurrentField = 1;
         state_.RecordByteCount = 0;
@@ -213,6 +217,10 @@ void RecordEngine::HandleByte(uint8_t b) {
         b = static_cast<uint8_t>(t);
     }
     if (!state_.InRecord) {
+        if (state_.SkipToEnd) [[unlikely]] {
+            SkipTooLongTail(b);
+            return;
+        }
         if (!starts_[b]) {
             state_.LastByteWasSpace = b == kSpace;
             return;
@@ -310,7 +318,19 @@ void RecordEngine::StoreAndEndTest(uint8_t b) {
     const int idleTicks = state_.IdleTicks;
     state_ = RecordState{};
     state_.IdleTicks = idleTicks;
+    // A record ended by a character or a time gap resumes at its real end; records of a
+    // fixed number of bytes have no end to look for.
+    state_.SkipToEnd = parseMode_ != 3;
     services_.view.OnRecordTooLong();
+}
+
+void RecordEngine::SkipTooLongTail(uint8_t b) {
+    if (g_.EndOfRecordEvent == 1) {
+        state_.IdleTicks = 0;  // the gap is counted from the last byte of the tail
+    } else if (ends_[b]) {
+        state_.SkipToEnd = false;  // the end character ends the tail, and starts nothing
+    }
+    state_.LastByteWasSpace = b == kSpace;
 }
 
 void RecordEngine::ProcessRecord() {

@@ -52,6 +52,9 @@ struct RecordState {
     bool InRecord = false;
     bool VoidPending = false;       // a "Void Record" byte arrived inside this record
     bool LastByteWasSpace = false;  // the byte handled just before was a space
+    // The rest of a record voided for its length is passed over up to its end (its end
+    // character, or the time gap), so that no tail of it is delivered as a record.
+    bool SkipToEnd = false;
 };
 
 class RecordEngine {
@@ -111,6 +114,8 @@ class RecordEngine {
     // Drops a record that went past kMaxRecordBytes: nothing delivered, no acknowledgement,
     // no beep, no counter step; the next byte looks for a record start again.
     void VoidTooLongRecord();
+    // One byte of the tail of such a record.
+    void SkipTooLongTail(uint8_t b);
     // Stores the bytes from bytes[i] on that need no decision; returns how many.
     size_t StoreRun(const uint8_t* bytes, size_t count);
     void Suspend();

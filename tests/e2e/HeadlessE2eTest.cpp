@@ -213,8 +213,9 @@ TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
 }
 
 TEST_F(HeadlessE2e, ATooLongRecordIsVoidedAndSaidOnceOnStandardError) {
-    // One byte past 1 MiB without a CR voids the record; the good one after it is logged.
-    WriteBytes(folder.File("endless.bin"), std::string((size_t{1} << 20) + 1, 'x') + "ok\r");
+    // One byte past 1 MiB without a CR voids the record, and the rest of it up to its CR is
+    // passed over; the good one after it is logged.
+    WriteBytes(folder.File("endless.bin"), std::string((size_t{1} << 20) + 1, 'x') + "tail\rok\r");
     ASSERT_TRUE(StartSim({"--send-file", folder.File("endless.bin"), "--count", "0"}));
     ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
     ASSERT_TRUE(WaitForLog(3)) << ReadBytes(errPath);

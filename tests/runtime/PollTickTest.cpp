@@ -218,7 +218,7 @@ TEST_F(PollTick, ATooLongRecordIsSaidOnceAfterItsTick) {
     bool inTickWhenShown = true;
     box.whileShown = [&] {
         inTickWhenShown = s.InTick();
-        quietPort.Play("1\r");
+        quietPort.Play("\r1\r");  // the end of the voided record, then a record
         s.PollTick();
     };
     quietPort.Play(tooLong);
@@ -230,7 +230,7 @@ TEST_F(PollTick, ATooLongRecordIsSaidOnceAfterItsTick) {
     EXPECT_EQ(logSink.contents, "1\r|");  // read and delivered while the box was up
     EXPECT_EQ(s.ItemText("RecordNumber"), "1");
 
-    quietPort.Play(tooLong + "2\r");
+    quietPort.Play(tooLong + "\r2\r");
     s.PollTick();
     s.PollTick();
     EXPECT_EQ(box.shown.size(), 1u);
