@@ -141,6 +141,15 @@ void RecordEngine::Reset() {
     services_.view.SetRecordNumberText(std::string());
 }
 
+bool RecordEngine::DropRecordInProgress() {
+    const bool inRecord = state_.InRecord;
+    const int idleTicks = state_.IdleTicks;
+    state_ = RecordState{};
+    state_.IdleTicks = idleTicks;
+    for (int n = 1; n <= kOverflowField; ++n) fields_[static_cast<size_t>(n)].clear();
+    return inRecord;
+}
+
 void RecordEngine::PollInput(ByteSource& source) {
     if (flags_.Suspended) return;
     AdvanceIdleTicks();

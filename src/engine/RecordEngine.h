@@ -72,6 +72,10 @@ class RecordEngine {
     // The engine part of the runtime Reset: record state back to Idle, FieldData and the
     // Field(n) boxes emptied, RecordNumber emptied (the next record is number 1).
     void Reset();
+    // The device went away: the record it left unfinished is dropped (nothing delivered, no
+    // acknowledgement), since bytes from before a loss and after it never form one record.
+    // True when a record was in progress.
+    bool DropRecordInProgress();
 
     // Poll-tick steps 7 to 10 in order: nothing when suspended, else AdvanceIdleTicks,
     // RunByteLoop, IdleCheck.

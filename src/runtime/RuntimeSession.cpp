@@ -159,8 +159,8 @@ void RuntimeSession::PollTick() {
         if (!portLost_) droppedOutputShown_ = false;
         ReportDroppedOwnOutput();
     }
-    // While the device is away the record in progress waits for it: a missing device is
-    // not a gap between records.
+    // While the device is away nothing is read: the tick that found the loss has handled
+    // what came before it.
     if (!portLost_) engine_.PollInput(Input());
 
     // A suspended tick ends before the deferred exit: a quit asked for while suspended waits
@@ -206,6 +206,16 @@ void RuntimeSession::WatchPort() {
     const uint32_t now = services_.clock.TickCount();
     if (!portLost_) {
         if (!port.IsLost()) return;
+        // What the port still held from before the loss is handled first; a record it leaves
+        // unfinished is dropped, and said, rather than glued to what comes after the loss.
+        engine_.PollInput(Input());
+        if (engine_.DropRecordInProgress()) {
+            RunAfterTick([this] {
+                services_.messages.Show(LoadString(kStrRecordDroppedAtLoss),
+                                        LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                                        MessageIcon::Exclamation);
+            });
+        }
         portLost_ = true;
         output_.SetDeviceLost(true);
         lastReopen_ = now;

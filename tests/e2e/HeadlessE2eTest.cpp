@@ -179,6 +179,39 @@ TEST_F(HeadlessE2e, SighupQuitsTheWaySigtermDoes) {
     EXPECT_EQ(ReadBytes(logPath), "first\r");
 }
 
+TEST_F(HeadlessE2e, AReadingCutByADisconnectionIsNotGluedToTheNextOne) {
+    const std::string link = folder.File("cut-link");
+    WriteBytes(folder.File("before.bin"), "3.");
+    WriteBytes(folder.File("after.bin"), "4.5\r");
+    ASSERT_TRUE(
+        StartSim({"--send-file", folder.File("before.bin"), "--count", "0", "--link", link}));
+    pty = link;
+    ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
+    std::this_thread::sleep_for(300ms);  // "3." is read: a record in progress
+    sim.Signal(SIGTERM);                 // the cable is pulled
+    ASSERT_TRUE(sim.Wait(In(kWait)).has_value());
+    const auto waitForError = [&](const std::string& text) {
+        const auto deadline = In(kWait);
+        while (ReadBytes(errPath).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    };
+    ASSERT_TRUE(waitForError(LoadString(4030))) << ReadBytes(errPath);
+
+    ChildProcess second;
+    ASSERT_TRUE(second.Start({QUORVANE_SIM_PROGRAM, "--send-file", folder.File("after.bin"),
+                              "--count", "0", "--link", link},
+                             folder.File("sim2.err")));
+    ASSERT_TRUE(second.ReadLine(In(kWait)).has_value());
+    ASSERT_TRUE(WaitForLog(4)) << ReadBytes(errPath);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    EXPECT_EQ(ReadBytes(logPath), "4.5\r");  // never the corrupted "3.4.5"
+    EXPECT_EQ(Occurrences(ReadBytes(errPath), LoadString(30303)), 1) << ReadBytes(errPath);
+}
+
 TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
     const std::string link = folder.File("balance-link");
     ASSERT_TRUE(StartSim({"--profile", "balance", "--interval", "100", "--link", link}));

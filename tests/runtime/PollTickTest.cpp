@@ -157,7 +157,7 @@ TEST_F(PollTick, OtherFlowControlNeverReadsTheModemLines) {
     EXPECT_EQ(port.written, "");
 }
 
-TEST_F(PollTick, ALostDeviceIsReopenedKeepingRecordAndQueue) {
+TEST_F(PollTick, ALostDeviceIsReopenedKeepingTheQueueButNotTheUnfinishedRecord) {
     g.FieldPostamble[1] = "|";
     g.AckString = "A";
     Start();
@@ -171,6 +171,9 @@ TEST_F(PollTick, ALostDeviceIsReopenedKeepingRecordAndQueue) {
     EXPECT_TRUE(view.portLost);
     EXPECT_EQ(view.lossReason.OsMessage, "Input/output error");
     EXPECT_EQ(g.OutputQueue, "Q");
+    // Bytes from before the loss never join bytes from after it: "12" is dropped, and said.
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, LoadString(kStrRecordDroppedAtLoss));
 
     // About once a second: 20 ticks of 50 ms between attempts; the first one fails.
     for (int i = 0; i < 19; ++i) Tick();
@@ -188,9 +191,10 @@ TEST_F(PollTick, ALostDeviceIsReopenedKeepingRecordAndQueue) {
     EXPECT_TRUE(port.dtr);  // the lines as at activation
     EXPECT_TRUE(port.rts);
     EXPECT_EQ(port.written, "Q");  // the queue went out in the tick the device came back
-    EXPECT_EQ(logSink.contents, "12.5\r|");
+    EXPECT_EQ(logSink.contents, ".5\r|");  // not the corrupted reading "12.5"
     Tick();
     EXPECT_EQ(port.written, "QA");
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 // The message about a voided too-long record waits for the tick to end, so that the ticks a
