@@ -27,7 +27,7 @@ TEST_F(PollTick, RunsItsStepsInOrder) {
     Tick("12.5\r");
 
     const char* order[] = {"hooks.CommandLink",    "port.EndBreak",    "view.SetDateTimeText",
-                           "port.ReadModemStatus", "port.Write(T?\r)", "port.ReadPortByte",
+                           "port.ReadModemStatus", "port.Write(T?\r)", "port.PeekBytes",
                            "log.Write(12.5\r|)",   "view.Closed"};
     int previous = -1;
     for (const char* step : order) {
@@ -56,11 +56,12 @@ TEST_F(PollTick, ATickDueWhileOneRunsIsSkipped) {
                      view);
     s.Activate();
     int nestedReads = 0;
+    auto reads = [&] { return log.Count("port.PeekBytes") + log.Count("port.ConsumeBytes"); };
     sink.onWrite = [&] {
         // What a wait inside delivery would do: the timer fires, and the user quits.
-        const int readsBefore = log.Count("port.ReadPortByte");
+        const int readsBefore = reads();
         s.PollTick();
-        nestedReads += log.Count("port.ReadPortByte") - readsBefore;
+        nestedReads += reads() - readsBefore;
         s.Quit();
         EXPECT_TRUE(port.IsOpen());  // not closed under the running tick
     };
