@@ -35,10 +35,6 @@ class ScriptedByteSource : public ByteSource {
         waiting.erase(0, n);
     }
     void Add(const std::string& bytes) { waiting += bytes; }
-    void Purge() {
-        waiting.clear();
-        peeked_ = 0;
-    }
     std::string waiting;
     int reads = 0;
 
