@@ -1,9 +1,13 @@
 // Feeds random bytes through the record engine under a random but valid configuration
-// taken from the first input bytes, across ticks with idle checks, suspensions and resets.
+// taken from the first input bytes, across ticks with idle checks, suspensions and resets,
+// in spans of random sizes, and compares the tick's span loop with the byte-at-a-time loop.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "../tests/fakes/FakeClock.h"
 #include "../tests/fakes/FakeDdeClient.h"
@@ -37,15 +41,58 @@ class Input {
     size_t pos_ = 0;
 };
 
+// The device side: what it has sent and the engine has not consumed. Each PeekBytes hands
+// out the next of a few piece sizes, so spans end anywhere, mid-record included.
 class ChunkSource : public ByteSource {
   public:
-    int ReadPortByte(uint8_t& byte) override {
-        if (pos == size) return 0;
-        byte = data[pos++];
-        return 1;
+    size_t PeekBytes(const uint8_t*& data) override {
+        if (pending.empty()) return 0;
+        const size_t piece = pieces.empty() ? pending.size() : pieces[next++ % pieces.size()];
+        peeked = std::min(pending.size(), piece);
+        data = reinterpret_cast<const uint8_t*>(pending.data());
+        return peeked;
     }
-    const uint8_t* data = nullptr;
-    size_t size = 0, pos = 0;
+    void ConsumeBytes(size_t n) override {
+        n = std::min(n, peeked);  // nothing after a purge
+        peeked -= n;
+        pending.erase(0, n);
+    }
+    void Purge() {
+        pending.clear();
+        peeked = 0;
+    }
+    std::string pending;
+    std::vector<size_t> pieces;
+    size_t next = 0, peeked = 0;
+};
+
+// What the session does around the engine: a reset after a cancelled log write purges the
+// source, and now and then something happens while delivery waits (the device sends more,
+// or a Reset arrives).
+class SessionView : public FakeEngineView {
+  public:
+    void OnEngineReset() override {
+        FakeEngineView::OnEngineReset();
+        source->Purge();
+    }
+    void SetRecordNumberText(const std::string& text) override {
+        FakeEngineView::SetRecordNumberText(text);
+        if (inside || text.empty() || interruptEvery == 0 || ++records % interruptEvery != 0)
+            return;
+        inside = true;
+        if (records % (2 * interruptEvery) == 0) {
+            source->Purge();
+            engine->Reset();
+        } else {
+            feed();
+        }
+        inside = false;
+    }
+    ChunkSource* source = nullptr;
+    RecordEngine* engine = nullptr;
+    std::function<void()> feed;
+    int interruptEvery = 0, records = 0;
+    bool inside = false;
 };
 
 const char* const kMath[] = {
@@ -66,11 +113,15 @@ struct Scenario {
     int openFailures = 0, writeFailures = 0, closeFailures = 0;
     size_t acceptBeforeFailure = 0;
     size_t chunk = 1;
+    std::vector<size_t> pieces;
+    int interruptEvery = 0;
 };
 
-// Plays the bytes through a fresh engine, tick by tick; returns everything it delivered.
+// Plays the bytes through a fresh engine, tick by tick, chunk bytes arriving each tick;
+// returns everything it delivered. The tick runs PollInput over spans, or the reference
+// byte loop one ReadPortByte at a time.
 std::string Play(const SetupGlobals& config, const Scenario& s, const uint8_t* rest,
-                 size_t restSize, bool burst) {
+                 size_t restSize, bool perByte) {
     SetupGlobals g = config;
     RuntimeFlags flags;
     flags.SpecialBeep = s.specialBeep;
@@ -79,7 +130,7 @@ std::string Play(const SetupGlobals& config, const Scenario& s, const uint8_t* r
     FakeMessages messages;
     messages.answers = s.answers;
     FakeClock clock;
-    FakeEngineView view;
+    SessionView view;
     FakeKeystrokeTarget keys;
     keys.search = s.search;
     keys.launch = {s.launchFails, 300};
@@ -94,29 +145,36 @@ std::string Play(const SetupGlobals& config, const Scenario& s, const uint8_t* r
 
     RecordEngine engine(g, flags, locale, {messages, clock, view, keys, dde, log});
     engine.Activate();
-    std::string out;
     ChunkSource source;
-    size_t offered = 0;
-    for (int tick = 0; offered < restSize || tick < 12; ++tick) {
-        const size_t size = std::min(s.chunk, restSize - offered);
-        if (burst) {
+    source.pieces = s.pieces;
+    size_t sent = 0;
+    auto feed = [&] {
+        const size_t size = std::min(s.chunk, restSize - sent);
+        source.pending.append(reinterpret_cast<const char*>(rest + sent), size);
+        sent += size;
+    };
+    view.source = &source;
+    view.engine = &engine;
+    view.feed = feed;
+    view.interruptEvery = s.interruptEvery;
+    std::string out;
+    for (int tick = 0; sent < restSize || !source.pending.empty() || tick < 12; ++tick) {
+        feed();
+        if (perByte) {
             if (!flags.Suspended) {
                 engine.AdvanceIdleTicks();
-                offered += engine.RunBytes(rest + offered, size);
+                engine.RunByteLoop(source);
                 engine.IdleCheck();
             }
         } else {
-            source.data = rest + offered;
-            source.size = size;
-            source.pos = 0;
             engine.PollInput(source);
-            offered += source.pos;
         }
         // Now and then the user acts between ticks.
-        const uint8_t control = offered < restSize ? rest[offered] : 0;
+        const uint8_t control = sent < restSize ? rest[sent] : 0;
         if (control == 0xF0) flags.Suspended = !flags.Suspended;
         if (control == 0xF1) engine.Reset();
         if (control == 0xF2) flags.ResumeOneRecord = true;
+        if (control == 0xF3) source.Purge();
         if (flags.Suspended && tick % 7 == 6) flags.Suspended = false;
         // The flush of each tick, and outputs gathered so that nothing grows across ticks.
         out += g.OutputQueue + "#" + log.contents + "#" + view.recordNumber + "#";
@@ -194,9 +252,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scenario.acceptBeforeFailure = static_cast<size_t>(in.Range(0, 4));
     scenario.closeFailures = in.Range(0, 1);
     scenario.chunk = static_cast<size_t>(in.Range(1, 64));
-    // The port path (one virtual read a byte) and the burst path must agree exactly.
-    const std::string byPort = Play(g, scenario, in.Rest(), in.RestSize(), false);
-    const std::string byBurst = Play(g, scenario, in.Rest(), in.RestSize(), true);
-    if (byPort != byBurst) __builtin_trap();
+    for (int k = in.Range(0, 3); k > 0; --k)
+        scenario.pieces.push_back(static_cast<size_t>(in.Range(1, 40)));
+    scenario.interruptEvery = in.Range(0, 3);
+    // The span loop of the tick and the byte-at-a-time reference must agree exactly.
+    const std::string bySpans = Play(g, scenario, in.Rest(), in.RestSize(), false);
+    const std::string byBytes = Play(g, scenario, in.Rest(), in.RestSize(), true);
+    if (bySpans != byBytes) __builtin_trap();
     return 0;
 }

@@ -153,7 +153,7 @@ bool RecordEngine::DropRecordInProgress() {
 void RecordEngine::PollInput(ByteSource& source) {
     if (flags_.Suspended) return;
     AdvanceIdleTicks();
-    RunByteLoop(source);
+    RunSpans(source);
     IdleCheck();
 }
 
@@ -167,16 +167,35 @@ void RecordEngine::RunByteLoop(ByteSource& source) {
     while (!stopLoop_ && source.ReadPortByte(b) > 0) HandleByte(b);
 }
 
+void RecordEngine::RunSpans(ByteSource& source) {
+    stopLoop_ = false;
+    const uint8_t* data = nullptr;
+    while (!stopLoop_) {
+        const size_t count = source.PeekBytes(data);
+        if (count == 0) break;
+        // The span is asked for again after every record: delivery may have reset the
+        // engine and purged the source (then this consumes nothing) or fed it new input.
+        source.ConsumeBytes(HandleSpan(data, count));
+    }
+}
+
 size_t RecordEngine::RunBytes(const uint8_t* bytes, size_t count) {
     stopLoop_ = false;
     size_t i = 0;
-    while (i < count && !stopLoop_) {
+    while (i < count && !stopLoop_) i += HandleSpan(bytes + i, count - i);
+    return i;
+}
+
+size_t RecordEngine::HandleSpan(const uint8_t* bytes, size_t count) {
+    const uint64_t records = recordsEnded_;
+    size_t i = 0;
+    while (i < count) {
         if (runModes_ && state_.InRecord) {
-            const size_t stored = StoreRun(bytes + i, count - i);
-            i += stored;
+            i += StoreRun(bytes + i, count - i);
             if (i == count) break;
         }
         HandleByte(bytes[i++]);
+        if (recordsEnded_ != records) break;
     }
     return i;
 }
@@ -343,6 +362,7 @@ void RecordEngine::SkipTooLongTail(uint8_t b) {
 }
 
 void RecordEngine::ProcessRecord() {
+    ++recordsEnded_;
     state_.InRecord = false;
     state_.TakenBytes = 0;
     state_.LastByteWasSpace = false;

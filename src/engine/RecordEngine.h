@@ -1,8 +1,8 @@
 // The record engine: turns the device's byte stream into records of up to 40 fields and
 // runs the record-end routine (acknowledgement, beep, field processing, delivery, record
 // counter) for each. It has no thread and never waits on its own: the runtime session's
-// 50 ms poll tick drives it (AdvanceIdleTicks, RunByteLoop, IdleCheck, or PollInput for all
-// three), and the session's Reset and activation call Reset and Activate.
+// 50 ms poll tick drives it through PollInput, and the session's Reset and activation call
+// Reset and Activate.
 #pragma once
 
 #include <array>
@@ -77,15 +77,15 @@ class RecordEngine {
     // True when a record was in progress.
     bool DropRecordInProgress();
 
-    // Poll-tick steps 7 to 10 in order: nothing when suspended, else AdvanceIdleTicks,
-    // RunByteLoop, IdleCheck.
+    // Poll-tick steps 7 to 10 in order: nothing when suspended, else AdvanceIdleTicks, the
+    // byte loop over the source's spans until it has nothing at hand (or a cancelled log
+    // write has reset the engine, which purges what was waiting), IdleCheck.
     void PollInput(ByteSource& source);
     void AdvanceIdleTicks();
-    // Reads and handles bytes until ReadPortByte returns 0 (or a cancelled log write has
-    // reset the engine, which purges what was waiting).
+    // The byte loop one ReadPortByte at a time: the reference the span loop must equal.
     void RunByteLoop(ByteSource& source);
-    // The same over bytes already read; returns how many were consumed (all of them unless
-    // a cancelled log write stopped the loop).
+    // The byte loop over bytes the caller holds; returns how many were consumed (all of them
+    // unless a cancelled log write stopped the loop).
     size_t RunBytes(const uint8_t* bytes, size_t count);
     // Ends a time-gap record once RecordGapTicks ticks have passed without a byte.
     void IdleCheck();
@@ -120,6 +120,11 @@ class RecordEngine {
     void VoidTooLongRecord();
     // One byte of the tail of such a record.
     void SkipTooLongTail(uint8_t b);
+    // The byte loop over what the source has at hand, span by span.
+    void RunSpans(ByteSource& source);
+    // Handles bytes from the front up to and including the first that ends a record (record
+    // delivery may run other code, which can change or drop the rest); returns how many.
+    size_t HandleSpan(const uint8_t* bytes, size_t count);
     // Stores the bytes from bytes[i] on that need no decision; returns how many.
     size_t StoreRun(const uint8_t* bytes, size_t count);
     void Suspend();
@@ -138,6 +143,7 @@ class RecordEngine {
     int fieldCount_ = 1;  // NumberOfFields, clamped to 1..40
     int delimiter_ = -1;  // DelimiterChar's code, -1 when it is empty
     bool stopLoop_ = false;
+    uint64_t recordsEnded_ = 0;             // ProcessRecord calls: a span ends at a record end
     std::array<uint16_t, 256> inputMap_{};  // translated byte, kIgnoreByte or kVoidByte
     std::array<bool, 256> starts_{};
     std::array<bool, 256> ends_{};

@@ -77,8 +77,9 @@ class SerialPort : public ByteSource {
     // Why the port was lost (Kind Lost with the system's reason), or Kind None.
     virtual const SerialError& LossReason() const = 0;
 
-    // ReadPortByte (from ByteSource): 1 and the next received byte, or 0 when nothing is
-    // waiting, the port is closed or the read failed. Never waits.
+    // PeekBytes and ConsumeBytes (from ByteSource): the received bytes not read yet (those
+    // read before a loss included), nothing when none are waiting or the read failed. Never
+    // waits. PurgeQueues and Close drop what PeekBytes handed out.
 
     // Hands bytes to the driver without waiting; returns how many were taken (0 on failure or
     // when the port is closed). The caller keeps the rest.

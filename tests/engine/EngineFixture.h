@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,18 +23,23 @@ namespace quorvane {
 // Bytes waiting at the port, tick by tick: each Tick's bytes become readable together.
 class ScriptedByteSource : public ByteSource {
   public:
-    int ReadPortByte(uint8_t& byte) override {
+    size_t PeekBytes(const uint8_t*& data) override {
         ++reads;
-        if (waiting.empty()) return 0;
-        byte = static_cast<uint8_t>(waiting.front());
-        waiting.pop_front();
-        return 1;
+        peeked_ = waiting.size();
+        if (peeked_ > 0) data = reinterpret_cast<const uint8_t*>(waiting.data());
+        return peeked_;
     }
-    void Add(const std::string& bytes) {
-        waiting.insert(waiting.end(), bytes.begin(), bytes.end());
+    void ConsumeBytes(size_t n) override {
+        n = std::min(n, peeked_);
+        peeked_ -= n;
+        waiting.erase(0, n);
     }
-    std::deque<char> waiting;
+    void Add(const std::string& bytes) { waiting += bytes; }
+    std::string waiting;
     int reads = 0;
+
+  private:
+    size_t peeked_ = 0;
 };
 
 class EngineFixture : public ::testing::Test {

@@ -2,6 +2,7 @@
 // compared byte for byte with the expected log (examples/transcripts/).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -133,15 +134,24 @@ bool ApplySetup(const fs::path& file, SetupGlobals& g, Transcript& t, std::strin
 class TranscriptSource : public ByteSource {
   public:
     explicit TranscriptSource(const Transcript& t) : t_(t) {}
-    int ReadPortByte(uint8_t& byte) override {
+    size_t PeekBytes(const uint8_t*& data) override {
         if (budget_ == 0 || pos_ >= t_.bytes.size()) return 0;
-        byte = static_cast<uint8_t>(t_.bytes[pos_++]);
-        --budget_;
-        if (t_.pauseAfter.count(pos_)) {
+        size_t end = std::min(t_.bytes.size(), pos_ + static_cast<size_t>(budget_));
+        const auto pause = t_.pauseAfter.upper_bound(pos_);
+        if (pause != t_.pauseAfter.end()) end = std::min(end, *pause);
+        data = reinterpret_cast<const uint8_t*>(t_.bytes.data()) + pos_;
+        peeked_ = end - pos_;
+        return peeked_;
+    }
+    void ConsumeBytes(size_t n) override {
+        n = std::min(n, peeked_);
+        peeked_ -= n;
+        pos_ += n;
+        budget_ -= static_cast<int>(n);
+        if (n > 0 && t_.pauseAfter.count(pos_)) {
             budget_ = 0;
             silentTicks_ = t_.pauseTicks;
         }
-        return 1;
     }
     // Called before each tick.
     void NextTick() {
@@ -157,6 +167,7 @@ class TranscriptSource : public ByteSource {
   private:
     const Transcript& t_;
     size_t pos_ = 0;
+    size_t peeked_ = 0;
     int budget_ = 0;
     int silentTicks_ = 0;
 };

@@ -1,7 +1,6 @@
 // Recording DDE and hot key hooks and a virtual device for runtime session tests.
 #pragma once
 
-#include <deque>
 #include <string>
 
 #include "CallLog.h"
@@ -48,22 +47,12 @@ class FakeHotKeyHooks : public HotKeyHooks {
 
 class FakeVirtualDevice : public VirtualDevice {
   public:
-    int ReadPortByte(uint8_t& byte) override {
-        if (pending.empty()) return 0;
-        byte = static_cast<uint8_t>(pending.front());
-        pending.pop_front();
-        return 1;
-    }
     void ShowOutput(const std::string& text) override {
         display += text;
         ++shows;
     }
-    void ClearPendingInput() override { pending.clear(); }
     void Close() override { closed = true; }
 
-    void Send(const std::string& text) { pending.insert(pending.end(), text.begin(), text.end()); }
-
-    std::deque<char> pending;
     std::string display;
     int shows = 0;
     bool closed = false;

@@ -43,13 +43,19 @@ SerialError FakeSerialPort::Reopen() {
 void FakeSerialPort::Close() {
     Record("Close");
     open = false;
+    peeked_ = 0;
 }
 
-int FakeSerialPort::ReadPortByte(uint8_t& byte) {
-    if (!open || input.empty()) return 0;
-    byte = input.front();
-    input.pop_front();
-    return 1;
+size_t FakeSerialPort::PeekBytes(const uint8_t*& data) {
+    peeked_ = open ? input.size() : 0;
+    if (peeked_ > 0) data = reinterpret_cast<const uint8_t*>(input.data());
+    return peeked_;
+}
+
+void FakeSerialPort::ConsumeBytes(size_t n) {
+    n = std::min(n, peeked_);
+    peeked_ -= n;
+    input.erase(0, n);
 }
 
 size_t FakeSerialPort::Write(std::string_view bytes) {
@@ -86,6 +92,7 @@ void FakeSerialPort::EndBreak() {
 void FakeSerialPort::PurgeQueues() {
     Record("PurgeQueues");
     input.clear();
+    peeked_ = 0;
 }
 
 uint32_t FakeSerialPort::ReadModemStatus() {

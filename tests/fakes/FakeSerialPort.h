@@ -27,7 +27,8 @@ class FakeSerialPort : public SerialPort {
     bool IsOpen() const override { return open; }
     bool IsLost() const override { return lost; }
     const SerialError& LossReason() const override { return lossReason; }
-    int ReadPortByte(uint8_t& byte) override;
+    size_t PeekBytes(const uint8_t*& data) override;
+    void ConsumeBytes(size_t n) override;
     size_t Write(std::string_view bytes) override;
     void SetDtr(bool on) override;
     void SetRts(bool on) override;
@@ -37,7 +38,7 @@ class FakeSerialPort : public SerialPort {
     uint32_t ReadModemStatus() override;
 
     // Bytes the device sends next.
-    void Play(std::string_view bytes) { input.insert(input.end(), bytes.begin(), bytes.end()); }
+    void Play(std::string_view bytes) { input.append(bytes); }
     // The device goes away: the port closes and reports the loss.
     void Lose(int osError = 5, const std::string& osMessage = "Input/output error");
     // The names of the calls, in order.
@@ -51,7 +52,7 @@ class FakeSerialPort : public SerialPort {
 
     // Seen by the test.
     std::vector<Call> calls;
-    std::deque<uint8_t> input;
+    std::string input;  // sent by the device and not consumed
     std::string written;
     std::string portName;
     LineRequest request;
@@ -63,6 +64,8 @@ class FakeSerialPort : public SerialPort {
     bool breakOn = false;
 
   private:
+    size_t peeked_ = 0;  // handed out by PeekBytes, not consumed, not purged
+
     void Record(std::string what);
     SerialError Answer();
 };

@@ -30,7 +30,7 @@ TEST_F(PollTick, RunsItsStepsInOrder) {
     Tick("12.5\r");
 
     const char* order[] = {"hooks.CommandLink",    "port.EndBreak",    "view.SetDateTimeText",
-                           "port.ReadModemStatus", "port.Write(T?\r)", "port.ReadPortByte",
+                           "port.ReadModemStatus", "port.Write(T?\r)", "port.PeekBytes",
                            "log.Write(12.5\r|)",   "view.Closed"};
     int previous = -1;
     for (const char* step : order) {
@@ -59,11 +59,12 @@ TEST_F(PollTick, ATickDueWhileOneRunsIsSkipped) {
                      view);
     s.Activate();
     int nestedReads = 0;
+    auto reads = [&] { return log.Count("port.PeekBytes") + log.Count("port.ConsumeBytes"); };
     sink.onWrite = [&] {
         // What a wait inside delivery would do: the timer fires, and the user quits.
-        const int readsBefore = log.Count("port.ReadPortByte");
+        const int readsBefore = reads();
         s.PollTick();
-        nestedReads += log.Count("port.ReadPortByte") - readsBefore;
+        nestedReads += reads() - readsBefore;
         s.Quit();
         EXPECT_TRUE(port.IsOpen());  // not closed under the running tick
     };
@@ -247,6 +248,73 @@ TEST_F(PollTick, ATooLongRecordIsSaidOnceAfterItsTick) {
     s.PollTick();
     EXPECT_EQ(box.shown.size(), 2u);
 }
+
+// The tick reads its source span by span; what happens while delivery waits must act on the
+// bytes exactly as if they were read one at a time, on the port and on the virtual device.
+class PollTickInput : public SessionFixture, public ::testing::WithParamInterface<bool> {
+  protected:
+    struct WaitingSink : FakeLogSink {
+        using FakeLogSink::FakeLogSink;
+        LogStatus Write(std::string_view bytes, size_t& written) override {
+            if (onWrite) onWrite();
+            return FakeLogSink::Write(bytes, written);
+        }
+        std::function<void()> onWrite;
+    };
+
+    PollTickInput() {
+        if (GetParam()) g.RunMode = kRunVirtual;
+        port.Open("COM1", LineRequest{});
+        session = std::make_unique<RuntimeSession>(
+            RuntimeServices{g, port, clock, messages, locale, keys, dde, sink, settings, ddeHooks,
+                            hotKeys, &device},
+            view);
+        session->Activate();
+    }
+    void DeviceSends(const std::string& bytes) {
+        if (GetParam())
+            device.SendInput(bytes);
+        else
+            port.Play(bytes);
+    }
+    std::string Waiting() const {
+        return GetParam() ? std::string(device.PendingInput()) : port.input;
+    }
+
+    WaitingSink sink{&log};
+};
+
+TEST_P(PollTickInput, AResetWhileDeliveryWaitsDropsWhatWasWaitingAndReadsWhatCameAfter) {
+    int writes = 0;
+    sink.onWrite = [&] {
+        if (++writes > 1) return;
+        session->Reset();    // a hot key or a {RESET} command during the wait
+        DeviceSends("7\r");  // and the device goes on sending
+    };
+    DeviceSends("1\r2\r3\r");
+    session->PollTick();
+    EXPECT_EQ(sink.contents, "1\r7\r");
+    EXPECT_EQ(Waiting(), "");
+}
+
+TEST_P(PollTickInput, ACancelledLogWriteDropsTheRestAndReadsNothingMoreThisTick) {
+    sink.writeFailures = 1;
+    messages.answers = {MessageAnswer::Cancel};
+    sink.onWrite = [&] { DeviceSends("4\r"); };  // arrives while the message is up
+    DeviceSends("1\r2\r3\r");
+    session->PollTick();
+    EXPECT_EQ(sink.contents, "");
+    EXPECT_EQ(Waiting(), "");
+    EXPECT_TRUE(session->IsSuspended());
+    sink.onWrite = nullptr;
+    session->Resume();
+    DeviceSends("5\r");
+    session->PollTick();
+    EXPECT_EQ(sink.contents, "5\r");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, PollTickInput, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "VirtualDevice" : "Port"; });
 
 }  // namespace
 }  // namespace quorvane

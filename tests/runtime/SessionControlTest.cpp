@@ -250,7 +250,7 @@ TEST_F(SessionControl, VirtualInstrumentModeTouchesNoLine) {
     session->PressBreakButton();
     session->Output().SetDtr(false);
     session->Output().SetRts(false);
-    device.Send("12.5\r");
+    device.SendInput("12.5\r");
     Ticks(6);
     EXPECT_TRUE(port.calls.empty());
     EXPECT_EQ(logSink.contents, "12.5\r");
@@ -259,9 +259,9 @@ TEST_F(SessionControl, VirtualInstrumentModeTouchesNoLine) {
 
     session->Suspend();
     EXPECT_EQ(view.caption, "Quorvane - COM1 (S) (Virtual Device)");
-    device.Send("9");
+    device.SendInput("9");
     session->Reset();
-    EXPECT_TRUE(device.pending.empty());
+    EXPECT_TRUE(device.PendingInput().empty());
     session->Quit();
     EXPECT_TRUE(device.closed);
     EXPECT_EQ(g.RunMode, kRunSetup);

@@ -28,9 +28,13 @@ namespace quorvane {
 class LoggingSerialPort : public FakeSerialPort {
   public:
     explicit LoggingSerialPort(CallLog* log) : log_(log) {}
-    int ReadPortByte(uint8_t& byte) override {
-        log_->Add("port.ReadPortByte");
-        return FakeSerialPort::ReadPortByte(byte);
+    size_t PeekBytes(const uint8_t*& data) override {
+        log_->Add("port.PeekBytes");
+        return FakeSerialPort::PeekBytes(data);
+    }
+    void ConsumeBytes(size_t n) override {
+        log_->Add("port.ConsumeBytes(" + std::to_string(n) + ")");
+        FakeSerialPort::ConsumeBytes(n);
     }
     size_t Write(std::string_view bytes) override {
         const size_t n = FakeSerialPort::Write(bytes);

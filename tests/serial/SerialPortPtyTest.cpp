@@ -262,6 +262,41 @@ TEST_F(PtyPort, PurgeDiscardsBytesAlreadyBuffered) {
     EXPECT_EQ(ReadBytes(port, 1), "d");
 }
 
+TEST_F(PtyPort, ASpanStaysUntilConsumedAndAPurgeDropsIt) {
+    PosixSerialPort port(Resolver());
+    ASSERT_FALSE(port.Open("COM5", Lines(6, 0, 3, 0)).Failed());
+    const uint8_t* data = nullptr;
+    EXPECT_EQ(port.PeekBytes(data), 0u);
+    DeviceSends("abc");
+    ASSERT_TRUE(WaitFor(port.Descriptor(), POLLIN));
+    ASSERT_EQ(port.PeekBytes(data), 3u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), 3), "abc");
+    ASSERT_EQ(port.PeekBytes(data), 3u);  // not consumed: handed out again
+    port.ConsumeBytes(1);
+    ASSERT_EQ(port.PeekBytes(data), 2u);
+    EXPECT_EQ(data[0], 'b');
+    port.PurgeQueues();  // a reset while the engine still held "bc"
+    DeviceSends("d");
+    port.ConsumeBytes(2);  // removes nothing: "bc" went with the purge
+    EXPECT_EQ(ReadBytes(port, 1), "d");
+
+    // A span is at most one buffer, and consuming it all lets the next read fill it again.
+    const std::string data5k(5000, 'x');
+    DeviceSends(data5k);
+    std::string got;
+    while (got.size() < data5k.size()) {
+        const size_t n = port.PeekBytes(data);
+        if (n == 0) {
+            if (!WaitFor(port.Descriptor(), POLLIN)) break;
+            continue;
+        }
+        EXPECT_LE(n, PosixSerialPort::kReadBufferSize);
+        got.append(reinterpret_cast<const char*>(data), n);
+        port.ConsumeBytes(n);
+    }
+    EXPECT_EQ(got, data5k);
+}
+
 TEST_F(PtyPort, LineControlThatAPtyRefusesIsIgnored) {
     PosixSerialPort port(Resolver());
     ASSERT_FALSE(port.Open("COM5", Lines(6, 0, 3, 3)).Failed());  // Opto-RS lowers RTS

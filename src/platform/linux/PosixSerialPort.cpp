@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -153,7 +154,7 @@ void PosixSerialPort::CloseHandle() {
 
 void PosixSerialPort::Close() {
     CloseHandle();
-    bufferPos_ = bufferEnd_ = 0;
+    bufferPos_ = bufferEnd_ = peeked_ = 0;
 }
 
 void PosixSerialPort::Lose(int osError, std::string message) {
@@ -183,11 +184,21 @@ bool PosixSerialPort::FillBuffer() {
     return false;  // any other failure counts as nothing received
 }
 
-int PosixSerialPort::ReadPortByte(uint8_t& byte) {
+size_t PosixSerialPort::PeekBytes(const uint8_t*& data) {
     // Bytes read before a loss are still handed out.
-    if (bufferPos_ == bufferEnd_ && !FillBuffer()) return 0;
-    byte = buffer_[bufferPos_++];
-    return 1;
+    if (bufferPos_ == bufferEnd_ && !FillBuffer()) {
+        peeked_ = 0;
+        return 0;
+    }
+    data = buffer_.data() + bufferPos_;
+    peeked_ = bufferEnd_ - bufferPos_;
+    return peeked_;
+}
+
+void PosixSerialPort::ConsumeBytes(size_t n) {
+    n = std::min(n, peeked_);
+    peeked_ -= n;
+    bufferPos_ += n;
 }
 
 size_t PosixSerialPort::Write(std::string_view bytes) {
@@ -225,7 +236,7 @@ void PosixSerialPort::EndBreak() {
 }
 
 void PosixSerialPort::PurgeQueues() {
-    bufferPos_ = bufferEnd_ = 0;
+    bufferPos_ = bufferEnd_ = peeked_ = 0;
     if (fd_ >= 0) tcflush(fd_, TCIOFLUSH);
 }
 

@@ -40,7 +40,9 @@ class PosixSerialPort : public SerialPort {
     bool IsOpen() const override { return fd_ >= 0; }
     bool IsLost() const override { return lost_; }
     const SerialError& LossReason() const override { return loss_; }
-    int ReadPortByte(uint8_t& byte) override;
+    // The unread part of the receive buffer; an empty buffer is first filled by one read().
+    size_t PeekBytes(const uint8_t*& data) override;
+    void ConsumeBytes(size_t n) override;
     size_t Write(std::string_view bytes) override;
     void SetDtr(bool on) override;
     void SetRts(bool on) override;
@@ -81,6 +83,7 @@ class PosixSerialPort : public SerialPort {
     std::array<uint8_t, kReadBufferSize> buffer_{};
     size_t bufferPos_ = 0;
     size_t bufferEnd_ = 0;
+    size_t peeked_ = 0;  // handed out by PeekBytes and not consumed; a purge or close drops it
 };
 
 }  // namespace quorvane
