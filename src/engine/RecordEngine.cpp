@@ -121,7 +121,7 @@ void RecordEngine::Activate() {
             else
                 plain = !(delimiter && fieldCount_ > 1) && !ends_[t];
         }
-        runByte_[static_cast<size_t>(b)] = plain;
+        runByte_[static_cast<size_t>(b)] = plain ? 1 : 0;
     }
 
     state_ = RecordState{};

@@ -148,8 +148,9 @@ class RecordEngine {
     std::array<bool, 256> starts_{};
     std::array<bool, 256> ends_{};
     // Bytes (as read) that inside a record of parse mode 0, 1, 2 or 4 are only stored: not
-    // ignored, not voiding, not a delimiter or end character after translation.
-    std::array<bool, 256> runByte_{};
+    // ignored, not voiding, not a delimiter or end character after translation. 1 or 0, as
+    // integers so that the run's scan can and four of them.
+    std::array<uint8_t, 256> runByte_{};
     bool runModes_ = false;  // parse mode 0, 1, 2 or 4: the byte loop stores runs at once
 };
 
