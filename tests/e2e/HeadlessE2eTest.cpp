@@ -70,6 +70,15 @@ class HeadlessE2e : public ::testing::Test {
         }
         return true;
     }
+    // Waits until standard error holds text.
+    bool WaitForError(const std::string& text) {
+        const auto deadline = In(kWait);
+        while (ReadBytes(errPath).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
     // Collects the escaped bytes of RX lines until they contain what, count times.
     bool WaitForReceived(const std::string& what, int count, std::string& received) {
         const auto deadline = In(kWait);
@@ -190,15 +199,7 @@ TEST_F(HeadlessE2e, AReadingCutByADisconnectionIsNotGluedToTheNextOne) {
     std::this_thread::sleep_for(300ms);  // "3." is read: a record in progress
     sim.Signal(SIGTERM);                 // the cable is pulled
     ASSERT_TRUE(sim.Wait(In(kWait)).has_value());
-    const auto waitForError = [&](const std::string& text) {
-        const auto deadline = In(kWait);
-        while (ReadBytes(errPath).find(text) == std::string::npos) {
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            std::this_thread::sleep_for(20ms);
-        }
-        return true;
-    };
-    ASSERT_TRUE(waitForError(LoadString(4030))) << ReadBytes(errPath);
+    ASSERT_TRUE(WaitForError(LoadString(4030))) << ReadBytes(errPath);
 
     ChildProcess second;
     ASSERT_TRUE(second.Start({QUORVANE_SIM_PROGRAM, "--send-file", folder.File("after.bin"),
@@ -218,24 +219,16 @@ TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
     pty = link;
     ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
     ASSERT_TRUE(WaitForLog(1)) << ReadBytes(errPath);
-    const auto waitForError = [&](const std::string& text) {
-        const auto deadline = In(kWait);
-        while (ReadBytes(errPath).find(text) == std::string::npos) {
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            std::this_thread::sleep_for(20ms);
-        }
-        return true;
-    };
     sim.Signal(SIGTERM);  // the device goes away
     ASSERT_TRUE(sim.Wait(In(kWait)).has_value());
-    ASSERT_TRUE(waitForError(LoadString(4030))) << ReadBytes(errPath);
+    ASSERT_TRUE(WaitForError(LoadString(4030))) << ReadBytes(errPath);
 
     ChildProcess second;
     ASSERT_TRUE(second.Start(
         {QUORVANE_SIM_PROGRAM, "--profile", "balance", "--interval", "100", "--link", link},
         folder.File("sim2.err")));
     ASSERT_TRUE(second.ReadLine(In(kWait)).has_value());
-    ASSERT_TRUE(waitForError("is back.")) << ReadBytes(errPath);
+    ASSERT_TRUE(WaitForError("is back.")) << ReadBytes(errPath);
     const size_t before = ReadBytes(logPath).size();
     ASSERT_TRUE(WaitForLog(before + 11));  // records from the device that came back
     program.Signal(SIGTERM);

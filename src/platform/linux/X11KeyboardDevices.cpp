@@ -7,32 +7,11 @@
 
 #include <vector>
 
+#include "platform/linux/X11ErrorTrap.h"
+
 namespace quorvane {
 
 namespace {
-
-// Holds back the X errors of the requests made while it lives: a keyboard may be unplugged
-// between listing the devices and opening one, and Xlib's default handler would end the
-// program.
-class DeviceErrorTrap {
-  public:
-    explicit DeviceErrorTrap(Display* display) : display_(display) {
-        XSync(display_, False);
-        previous_ = XSetErrorHandler(&Ignore);
-    }
-    ~DeviceErrorTrap() {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    DeviceErrorTrap(const DeviceErrorTrap&) = delete;
-    DeviceErrorTrap& operator=(const DeviceErrorTrap&) = delete;
-
-  private:
-    static int Ignore(Display*, XErrorEvent*) { return 0; }
-
-    Display* display_;
-    XErrorHandler previous_;
-};
 
 bool IsXTestDevice(Display* display, int deviceId) {
     const Atom property = XInternAtom(display, "XTEST Device", True);
@@ -91,7 +70,7 @@ void AddDeviceKeys(Display* display, int deviceId, X11KeyBits& keys) {
 
 bool X11KeyboardDevices::Available() {
     if (available_ < 0) {
-        DeviceErrorTrap trap(display_);
+        X11ErrorTrap trap(display_);
         int opcode = 0, event = 0, error = 0;
         int major = 2, minor = 0;
         available_ = XQueryExtension(display_, "XInputExtension", &opcode, &event, &error) &&
@@ -117,7 +96,7 @@ X11KeyBits X11KeyboardDevices::CombinedHolds() {
 X11KeyBits X11KeyboardDevices::Query(bool xtest) {
     X11KeyBits keys{};
     if (!Available()) return keys;
-    DeviceErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     for (int id : SlaveKeyboards(display_, xtest)) AddDeviceKeys(display_, id, keys);
     return keys;
 }

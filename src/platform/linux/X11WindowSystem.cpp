@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "config/CodePage.h"
+#include "platform/linux/X11ErrorTrap.h"
 
 namespace quorvane {
 
@@ -16,41 +17,6 @@ constexpr long kIconicState = 3;           // ICCCM WM_STATE
 constexpr long kSourcePager = 2;           // EWMH: the request comes from a pager
 constexpr long kStateRemove = 0;           // EWMH _NET_WM_STATE action
 constexpr long kPropertyLimit = 1L << 20;  // longs; a caption longer than 4 MB is cut
-
-// Catches the X errors of the requests made while it lives: a window may be destroyed at
-// any moment, and Xlib's default handler would end the program.
-class ErrorTrap {
-  public:
-    explicit ErrorTrap(Display* display) : display_(display) {
-        XSync(display_, False);
-        Caught() = false;
-        previous_ = XSetErrorHandler(&Handler);
-    }
-    ~ErrorTrap() {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-    bool Failed() {
-        XSync(display_, False);
-        return Caught();
-    }
-
-  private:
-    static bool& Caught() {
-        thread_local bool caught = false;
-        return caught;
-    }
-    static int Handler(Display*, XErrorEvent*) {
-        Caught() = true;
-        return 0;
-    }
-
-    Display* display_;
-    XErrorHandler previous_ = nullptr;
-};
 
 // A format-8 property as bytes, and its type; empty when absent.
 std::string ByteProperty(Display* display, Window window, Atom property, Atom type,
@@ -103,7 +69,7 @@ std::vector<unsigned long> X11WindowSystem::Property(XWindow window, XAtom prope
 }
 
 bool X11WindowSystem::HasWindowManager() {
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     const XAtom check = Intern("_NET_SUPPORTING_WM_CHECK");
     const std::vector<unsigned long> fromRoot = Property(root_, check, XA_WINDOW);
     if (fromRoot.size() != 1 || fromRoot[0] == 0) return false;
@@ -150,7 +116,7 @@ bool X11WindowSystem::IsMinimized(XWindow window, bool managed) {
 
 std::vector<TopLevelWindow> X11WindowSystem::TopLevelWindows() {
     const bool managed = HasWindowManager();
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     std::vector<TopLevelWindow> windows;
     for (XWindow window : managed ? ManagedStacking() : UnmanagedStacking()) {
         TopLevelWindow w;
@@ -164,12 +130,12 @@ std::vector<TopLevelWindow> X11WindowSystem::TopLevelWindows() {
 
 WindowId X11WindowSystem::ForegroundWindow() {
     if (HasWindowManager()) {
-        ErrorTrap trap(display_);
+        X11ErrorTrap trap(display_);
         const std::vector<unsigned long> active =
             Property(root_, Intern("_NET_ACTIVE_WINDOW"), XA_WINDOW);
         return active.empty() ? 0 : active[0];
     }
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(display_, &focus, &revert);
@@ -187,7 +153,7 @@ WindowId X11WindowSystem::ForegroundWindow() {
 }
 
 std::string X11WindowSystem::Caption(WindowId window) {
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     const XAtom utf8 = Intern("UTF8_STRING");
     const std::string netName = ByteProperty(display_, window, Intern("_NET_WM_NAME"), utf8);
     if (!netName.empty()) return CodePage::FromUtf8(netName);
@@ -227,12 +193,12 @@ void X11WindowSystem::Activate(WindowId window) {
     if (window == 0) return;
     if (HasWindowManager()) {
         const long active = static_cast<long>(ForegroundWindow());
-        ErrorTrap trap(display_);
+        X11ErrorTrap trap(display_);
         SendToRoot(window, Intern("_NET_ACTIVE_WINDOW"), {kSourcePager, CurrentTime, active, 0, 0});
         XFlush(display_);
         return;
     }
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     if (hiddenUnmanaged_.erase(window) != 0) XMapWindow(display_, window);
     XRaiseWindow(display_, window);
     XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
@@ -242,7 +208,7 @@ void X11WindowSystem::Activate(WindowId window) {
 void X11WindowSystem::RestoreWithoutActivation(WindowId window) {
     if (window == 0) return;
     const bool managed = HasWindowManager();
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     if (managed) {
         // Managers that honour the state change show it in place; the others take the map
         // request, the ICCCM way out of the iconic state.
@@ -259,7 +225,7 @@ void X11WindowSystem::RestoreWithoutActivation(WindowId window) {
 void X11WindowSystem::Minimize(WindowId window) {
     if (window == 0) return;
     const bool managed = HasWindowManager();
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     if (managed) {
         XIconifyWindow(display_, window, DefaultScreen(display_));
     } else {
