@@ -190,10 +190,10 @@ DeliveryOutcome RecordDelivery::DeliverLog(FieldDataArray& fields, int count) {
         field.clear();
     }
     EmptyFields(fields, count + 1, kOverflowField);
-    return AppendToLog(text_) ? DeliveryOutcome::Delivered : DeliveryOutcome::Cancelled;
+    return AppendToLog(text_);
 }
 
-bool RecordDelivery::AppendToLog(std::string_view text) {
+DeliveryOutcome RecordDelivery::AppendToLog(std::string_view text) {
     LogSink& sink = services_.log;
     if (resolvedLog_.path.empty() || resolvedLogName_ != g_.LogFileName) {
         resolvedLogName_ = g_.LogFileName;
@@ -207,10 +207,14 @@ bool RecordDelivery::AppendToLog(std::string_view text) {
                                 LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
                                 MessageIcon::Information);
     }
+    const auto stop = [](LogDecision decision) {
+        return decision == LogDecision::Cancel ? DeliveryOutcome::Cancelled : DeliveryOutcome::Held;
+    };
     for (;;) {
         LogStatus status = sink.Open(path);
         while (!status.ok) {
-            if (!AskRetry(path, status.errorText)) return false;
+            const LogDecision decision = DecideOnFailure(path, status.errorText, text);
+            if (decision != LogDecision::Retry) return stop(decision);
             status = sink.Open(path);
         }
         // A write that stops short is repeated with what is still missing, never in full,
@@ -222,16 +226,70 @@ bool RecordDelivery::AppendToLog(std::string_view text) {
             rest.remove_prefix(std::min(written, rest.size()));
             if (status.ok && rest.empty()) break;
             if (status.ok) status = LogStatus::Error("Short write");
-            if (!AskRetry(path, status.errorText)) {
+            const LogDecision decision = DecideOnFailure(path, status.errorText, rest);
+            if (decision != LogDecision::Retry) {
                 sink.Close();
-                return false;
+                return stop(decision);
             }
         }
         status = sink.Close();
-        if (status.ok) return true;
+        if (status.ok) return DeliveryOutcome::Delivered;
         // A failed close may have lost what was written: Retry writes the record again.
-        if (!AskRetry(path, status.errorText)) return false;
+        const LogDecision decision = DecideOnFailure(path, status.errorText, text);
+        if (decision != LogDecision::Retry) return stop(decision);
     }
+}
+
+RecordDelivery::LogDecision RecordDelivery::DecideOnFailure(const std::string& path,
+                                                            const std::string& errorText,
+                                                            std::string_view rest) {
+    if (services_.messages.CanAnswer()) {
+        return AskRetry(path, errorText) ? LogDecision::Retry : LogDecision::Cancel;
+    }
+    // Nobody can answer Retry: what is still missing is kept, input waits in the kernel, and
+    // the write is tried again later. The error and the hold are said once, when it starts.
+    if (!retrying_) {
+        services_.messages.Beep();
+        services_.messages.Show(LoadString(kStrLogWriteError) + " " + path + "\r" + errorText,
+                                LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                                MessageIcon::Exclamation);
+        services_.messages.Show(LoadString(kStrLogHeld), LoadString(kStrQuorvaneTitle),
+                                MessageButtons::Ok, MessageIcon::Information);
+        retryPauseMs_ = kLogRetryFirstMs;
+    } else {
+        retryPauseMs_ = std::min(retryPauseMs_ * 2, kLogRetryLongestMs);
+    }
+    heldLog_ = std::string(rest);
+    logHeld_ = true;
+    lastTry_ = services_.clock.TickCount();
+    return LogDecision::Hold;
+}
+
+bool RecordDelivery::RetryHeldLog() {
+    if (!logHeld_) return true;
+    // Unsigned subtraction keeps the pause right across the counter's wrap.
+    if (services_.clock.TickCount() - lastTry_ < retryPauseMs_) return false;
+    const std::string pending = heldLog_;
+    retrying_ = true;
+    const DeliveryOutcome outcome = AppendToLog(pending);
+    retrying_ = false;
+    if (outcome != DeliveryOutcome::Delivered) return false;
+    logHeld_ = false;
+    heldLog_.clear();
+    services_.messages.Show(LoadString(kStrLogWritableAgain, {resolvedLog_.path}),
+                            LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                            MessageIcon::Information);
+    return true;
+}
+
+void RecordDelivery::FinishHeldLog() {
+    if (!logHeld_) return;
+    retryPauseMs_ = 0;  // no pause: this is the last chance
+    if (RetryHeldLog()) return;
+    logHeld_ = false;
+    services_.messages.Show(LoadString(kStrLogRecordNotWritten, {resolvedLog_.path}),
+                            LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                            MessageIcon::Exclamation);
 }
 
 bool RecordDelivery::AskRetry(const std::string& path, const std::string& errorText) {

@@ -32,7 +32,13 @@ LogFileTarget ResolveLogFileName(std::string_view setting, std::string_view home
 enum class DeliveryOutcome {
     Delivered,  // delivered, or lost the way the mode loses records (target start failed)
     Cancelled,  // the user cancelled a failing log write: the engine resets and suspends
+    Held,       // the log could not be written and nobody can answer: the text is kept, and
+                // input waits until RetryHeldLog has written it
 };
+
+// Headless, a failing log write is tried again after 1 s, the pause doubling up to 60 s.
+inline constexpr uint32_t kLogRetryFirstMs = 1000;
+inline constexpr uint32_t kLogRetryLongestMs = 60000;
 
 class RecordDelivery {
   public:
@@ -47,6 +53,13 @@ class RecordDelivery {
     // The tokens of text replaced from the clock, read once per record.
     std::string ExpandDateTimeTokens(std::string_view text);
 
+    // A held log text: written once its pause is over (true when nothing is held any more).
+    // While it returns false, the engine reads no input: bytes wait in the kernel.
+    bool RetryHeldLog();
+    bool LogHeld() const { return logHeld_; }
+    // The session ends: one last try, and the user is told when a record stays unwritten.
+    void FinishHeldLog();
+
     bool DdeCommandsConfigured() const { return ddeCommandsConfigured_; }
     bool TargetWasMinimized() const { return targetWasMinimized_; }
 
@@ -54,10 +67,14 @@ class RecordDelivery {
     void DeliverKeystrokes(FieldDataArray& fields, int count);
     void DeliverDde(FieldDataArray& fields, int count);
     DeliveryOutcome DeliverLog(FieldDataArray& fields, int count);
-    // Appends text to the log file, asking Retry or Cancel on each failing step.
-    // False when the user cancelled.
-    bool AppendToLog(std::string_view text);
-    // The Retry/Cancel message for a failing step on path (UTF-8); true for Retry.
+    // Appends text to the log file, asking Retry or Cancel on each failing step; where nobody
+    // can answer, what is still to be written is held instead.
+    DeliveryOutcome AppendToLog(std::string_view text);
+    enum class LogDecision { Retry, Cancel, Hold };
+    // What to do about a failing step on path (UTF-8): the Retry/Cancel message, or, where
+    // nobody can answer, Hold with rest as what a later try must write.
+    LogDecision DecideOnFailure(const std::string& path, const std::string& errorText,
+                                std::string_view rest);
     bool AskRetry(const std::string& path, const std::string& errorText);
 
     SetupGlobals& g_;
@@ -72,6 +89,12 @@ class RecordDelivery {
     std::string resolvedLogName_;
     LogFileTarget resolvedLog_;
     bool logNoticeShown_ = false;
+    // A log text that could not be written headless, and when to try it again.
+    std::string heldLog_;
+    bool logHeld_ = false;
+    bool retrying_ = false;  // inside RetryHeldLog: a failure holds again without a word
+    uint32_t lastTry_ = 0;
+    uint32_t retryPauseMs_ = kLogRetryFirstMs;
 };
 
 }  // namespace quorvane

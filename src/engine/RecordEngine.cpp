@@ -152,6 +152,7 @@ bool RecordEngine::DropRecordInProgress() {
 
 void RecordEngine::PollInput(ByteSource& source) {
     if (flags_.Suspended) return;
+    if (!delivery_.RetryHeldLog()) return;
     AdvanceIdleTicks();
     RunSpans(source);
     IdleCheck();
@@ -374,10 +375,14 @@ void RecordEngine::ProcessRecord() {
         return;  // no delivery, no counter step, and a one-record resume stays resumed
     }
     processor_.ProcessFields(fields_);
-    if (delivery_.DeliverRecord(fields_) == DeliveryOutcome::Cancelled) {
+    const DeliveryOutcome outcome = delivery_.DeliverRecord(fields_);
+    if (outcome == DeliveryOutcome::Cancelled) {
         ResetAfterCancelledLog();
         return;  // the record is lost and is not counted
     }
+    // A held log text is this record's, written later: it counts, and nothing more is read
+    // until it is written, so the records after it wait in the kernel in their order.
+    if (outcome == DeliveryOutcome::Held) stopLoop_ = true;
     EngineView& view = services_.view;
     view.SetRecordNumberText(std::to_string(LeadingNumber(view.RecordNumberText()) + 1));
     if (flags_.ResumeOneRecord) {

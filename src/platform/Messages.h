@@ -12,7 +12,7 @@ enum class MessageIcon { None, Information, Question, Exclamation, Critical };
 enum class MessageAnswer { Ok, Cancel, Retry, Yes, No };
 
 class Messages {
-public:
+  public:
     virtual ~Messages() = default;
     // Shows a message and waits for the answer. Headless, the answer is the safe one
     // (Ok, Cancel or No).
@@ -20,6 +20,9 @@ public:
                                MessageButtons buttons, MessageIcon icon) = 0;
     // The default beep, or the system sound of soundType when it is not 0.
     virtual void Beep(int soundType = 0) = 0;
+    // False where nobody can answer (headless): a question then gets the safe answer at once,
+    // and callers that would wait for a Retry decide for themselves when to try again.
+    virtual bool CanAnswer() const { return true; }
 };
 
 }  // namespace quorvane

@@ -334,7 +334,8 @@ void RuntimeSession::Unload() {
         services_.settings.SaveSetting(captionBase_, kSettingsSection, "MainTop",
                                        std::to_string(top));
     }
-    ReportDroppedOwnOutput();  // a device that never took its output: said before the end
+    engine_.Delivery().FinishHeldLog();  // a record still waiting for the log gets a last try
+    ReportDroppedOwnOutput();            // a device that never took its output: said before the end
     services_.dde.DdeClientDisconnect(flags_.DdeConversation);
     services_.ddeHooks.ShutdownClient();
     services_.hotKeys.Release();

@@ -9,13 +9,14 @@
 namespace quorvane {
 
 class StderrMessages : public Messages {
-public:
+  public:
     explicit StderrMessages(std::ostream& out);
-    MessageAnswer Show(const std::string& text, const std::string& title,
-                       MessageButtons buttons, MessageIcon icon) override;
+    MessageAnswer Show(const std::string& text, const std::string& title, MessageButtons buttons,
+                       MessageIcon icon) override;
     void Beep(int soundType = 0) override;
+    bool CanAnswer() const override { return false; }
 
-private:
+  private:
     std::ostream& out_;
 };
 

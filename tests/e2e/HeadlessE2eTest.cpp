@@ -1,6 +1,8 @@
 // The real `quorvane --headless` against the simulated instrument on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -211,6 +213,33 @@ TEST_F(HeadlessE2e, AReadingCutByADisconnectionIsNotGluedToTheNextOne) {
     EXPECT_EQ(program.Wait(In(kWait)), 0);
     EXPECT_EQ(ReadBytes(logPath), "4.5\r");  // never the corrupted "3.4.5"
     EXPECT_EQ(Occurrences(ReadBytes(errPath), LoadString(30303)), 1) << ReadBytes(errPath);
+}
+
+TEST_F(HeadlessE2e, ALogThatCannotBeWrittenHoldsInputUntilItCanAndLosesNothing) {
+    // The log's folder is missing at first: headless nobody can answer Retry, so the program
+    // holds input, tries again, and logs every record once the folder is there.
+    std::string records;
+    for (int n = 0; n < 50; ++n) records += "R" + std::to_string(n) + "\r";
+    WriteBytes(folder.File("records.bin"), records);
+    SetupGlobals g = LogConfig();
+    const std::string later = folder.File("later");
+    g.LogFileName = later + "/run.log";
+    ASSERT_TRUE(StartSim({"--send-file", folder.File("records.bin"), "--count", "0"}));
+    ASSERT_TRUE(StartProgram(WriteConfig(g)));
+    ASSERT_TRUE(WaitForError(LoadString(30304))) << ReadBytes(errPath);
+    std::filesystem::create_directory(later);
+    ASSERT_TRUE(WaitForError("can be written again")) << ReadBytes(errPath);
+    const auto deadline = In(kWait);
+    while (ReadBytes(g.LogFileName).size() < records.size() &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    EXPECT_EQ(ReadBytes(g.LogFileName), records);
+    const std::string err = ReadBytes(errPath);
+    EXPECT_EQ(Occurrences(err, LoadString(30304)), 1) << err;
+    EXPECT_EQ(Occurrences(err, "can be written again"), 1) << err;
 }
 
 TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {

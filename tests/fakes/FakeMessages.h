@@ -10,7 +10,7 @@
 namespace quorvane {
 
 class FakeMessages : public Messages {
-public:
+  public:
     struct Shown {
         std::string text, title;
         MessageButtons buttons;
@@ -18,8 +18,8 @@ public:
         int beepsBefore;  // beeps heard before this message, counted from the start
     };
 
-    MessageAnswer Show(const std::string& text, const std::string& title,
-                       MessageButtons buttons, MessageIcon icon) override {
+    MessageAnswer Show(const std::string& text, const std::string& title, MessageButtons buttons,
+                       MessageIcon icon) override {
         shown.push_back({text, title, buttons, icon, beeps});
         if (answers.empty()) return MessageAnswer::Ok;
         const MessageAnswer a = answers.front();
@@ -30,11 +30,13 @@ public:
         ++beeps;
         beepTypes.push_back(soundType);
     }
+    bool CanAnswer() const override { return canAnswer; }
 
     std::vector<Shown> shown;
     std::deque<MessageAnswer> answers;
     int beeps = 0;
     std::vector<int> beepTypes;
+    bool canAnswer = true;  // false: headless, nobody to answer a question
 };
 
 }  // namespace quorvane

@@ -191,7 +191,7 @@ TEST_F(PollTick, ALostDeviceIsReopenedKeepingTheQueueButNotTheUnfinishedRecord) 
     EXPECT_EQ(log.Count("view.PortBack"), 1);
     EXPECT_TRUE(port.dtr);  // the lines as at activation
     EXPECT_TRUE(port.rts);
-    EXPECT_EQ(port.written, "Q");  // the queue went out in the tick the device came back
+    EXPECT_EQ(port.written, "Q");          // the queue went out in the tick the device came back
     EXPECT_EQ(logSink.contents, ".5\r|");  // not the corrupted reading "12.5"
     Tick();
     EXPECT_EQ(port.written, "QA");
@@ -315,6 +315,55 @@ TEST_P(PollTickInput, ACancelledLogWriteDropsTheRestAndReadsNothingMoreThisTick)
 
 INSTANTIATE_TEST_SUITE_P(Sources, PollTickInput, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "VirtualDevice" : "Port"; });
+
+}  // namespace
+}  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// Headless nobody can answer Retry: a log that cannot be written holds input (in the kernel)
+// and is tried again after 1 s, 2 s, 4 s ... up to a minute; no record read is lost, and the
+// hold and its end are each said once.
+TEST_F(PollTick, HeadlessALogThatCannotBeWrittenHoldsInputAndIsTriedAgain) {
+    messages.canAnswer = false;
+    g.FieldPostamble[1] = "|";
+    Start();
+    logSink.openFailures = 3;  // a full disk, for the first try and two retries
+    Tick("1\r2\r3\r");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[0].text.find(LoadString(kStrLogWriteError)), std::string::npos);
+    EXPECT_EQ(messages.shown[1].text, LoadString(kStrLogHeld));
+    EXPECT_EQ(port.input.size(), 4u) << "the records after the held one wait unread";
+    EXPECT_FALSE(session->IsSuspended());
+    EXPECT_EQ(session->ItemText("RecordNumber"), "1");
+
+    const auto ticksUntilLogged = [&](int most) {
+        for (int t = 1; t <= most; ++t) {
+            Tick();
+            if (!logSink.contents.empty()) return t;
+        }
+        return -1;
+    };
+    // Tried at 1 s (fails), 3 s (fails), 7 s (written): 20 + 40 + 80 ticks of 50 ms.
+    EXPECT_EQ(ticksUntilLogged(200), 140);
+    EXPECT_EQ(logSink.opens, 3) << "each record written once, none doubled";
+    EXPECT_EQ(logSink.contents, "1\r|2\r|3\r|");
+    ASSERT_EQ(messages.shown.size(), 3u) << "the retries that failed said nothing";
+    EXPECT_EQ(messages.shown[2].text, LoadString(kStrLogWritableAgain, {g.LogFileName}));
+    EXPECT_EQ(session->ItemText("RecordNumber"), "3");
+}
+
+TEST_F(PollTick, HeadlessALogStillHeldAtTheEndIsTriedOnceMoreAndSaid) {
+    messages.canAnswer = false;
+    Start();
+    logSink.openFailures = 100;
+    Tick("1\r");
+    session->Unload();
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[2].text, LoadString(kStrLogRecordNotWritten, {g.LogFileName}));
+    EXPECT_EQ(logSink.openFailures, 100 - 2) << "one last try, without waiting";
+}
 
 }  // namespace
 }  // namespace quorvane
