@@ -154,8 +154,8 @@ void RecordEngine::PollInput(ByteSource& source) {
     if (flags_.Suspended) return;
     if (!delivery_.RetryHeldLog()) return;
     AdvanceIdleTicks();
-    RunSpans(source);
-    IdleCheck();
+    // A tick that had to leave bytes for the next one saw no gap.
+    if (RunSpans(source)) IdleCheck();
 }
 
 void RecordEngine::AdvanceIdleTicks() {
@@ -168,16 +168,24 @@ void RecordEngine::RunByteLoop(ByteSource& source) {
     while (!stopLoop_ && source.ReadPortByte(b) > 0) HandleByte(b);
 }
 
-void RecordEngine::RunSpans(ByteSource& source) {
+bool RecordEngine::RunSpans(ByteSource& source) {
     stopLoop_ = false;
+    const uint32_t start = services_.clock.TickCount();
+    size_t taken = 0;
     const uint8_t* data = nullptr;
     while (!stopLoop_) {
-        const size_t count = source.PeekBytes(data);
-        if (count == 0) break;
+        size_t count = source.PeekBytes(data);
+        if (count == 0) return true;
+        if (taken >= kTickByteBudget || services_.clock.TickCount() - start >= kTickTimeBudgetMs)
+            return false;
+        count = std::min(count, kTickByteBudget - taken);
         // The span is asked for again after every record: delivery may have reset the
         // engine and purged the source (then this consumes nothing) or fed it new input.
-        source.ConsumeBytes(HandleSpan(data, count));
+        const size_t handled = HandleSpan(data, count);
+        source.ConsumeBytes(handled);
+        taken += handled;
     }
+    return true;
 }
 
 size_t RecordEngine::RunBytes(const uint8_t* bytes, size_t count) {

@@ -43,6 +43,14 @@ TransferTableArray BuildTransferTable(const SetupGlobals& g);
 // the overflow field 41 and the single field of the time-gap mode included.
 inline constexpr int64_t kMaxRecordBytes = int64_t{1} << 20;
 
+// What one poll tick reads at most. 3 Mbaud, the fastest common UART, brings about 15 KiB in
+// a 50 ms tick, so 64 KiB drains it four times over; the time bound (checked after each span,
+// so after each record at the latest) keeps a slow delivery, such as typing, from holding
+// the event loop, and with it signals, D-Bus calls and the window, for more than a part of
+// a tick.
+inline constexpr size_t kTickByteBudget = 64 * 1024;
+inline constexpr uint32_t kTickTimeBudgetMs = 25;
+
 struct RecordState {
     int CurrentField = 1;         // 1..41; 41 collects everything past the last field
     int64_t FieldByteCount = 0;   // bytes in the current fixed-length field
@@ -79,7 +87,9 @@ class RecordEngine {
 
     // Poll-tick steps 7 to 10 in order: nothing when suspended, else AdvanceIdleTicks, the
     // byte loop over the source's spans until it has nothing at hand (or a cancelled log
-    // write has reset the engine, which purges what was waiting), IdleCheck.
+    // write has reset the engine, which purges what was waiting), IdleCheck. The loop takes
+    // at most kTickByteBudget bytes and kTickTimeBudgetMs of time: what is left waits in the
+    // kernel for the next tick, and the time gap is only judged on a tick that drained it.
     void PollInput(ByteSource& source);
     void AdvanceIdleTicks();
     // The byte loop one ReadPortByte at a time: the reference the span loop must equal.
@@ -121,7 +131,8 @@ class RecordEngine {
     // One byte of the tail of such a record.
     void SkipTooLongTail(uint8_t b);
     // The byte loop over what the source has at hand, span by span.
-    void RunSpans(ByteSource& source);
+    // False when it stopped at the tick's budget with bytes still at hand.
+    bool RunSpans(ByteSource& source);
     // Handles bytes from the front up to and including the first that ends a record (record
     // delivery may run other code, which can change or drop the rest); returns how many.
     size_t HandleSpan(const uint8_t* bytes, size_t count);

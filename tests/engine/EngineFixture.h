@@ -62,6 +62,11 @@ class EngineFixture : public ::testing::Test {
         source.Add(bytes);
         engine.PollInput(source);
     }
+    // As many ticks as the tick's budget needs to read bytes (and what was waiting) whole.
+    void TickUntilRead(const std::string& bytes) {
+        Tick(bytes);
+        while (!source.waiting.empty()) Tick();
+    }
 
     // Fields 1..n get postamble "|" so that the log shows where each field ends.
     void MarkFields(int n) {

@@ -208,10 +208,10 @@ TEST_F(RecordBound, ExactlyTheBoundIsStillARecordOneByteMoreIsNot) {
     g.EndOfRecordEvent = 1;
     g.RecordGapTicks = 1;
     Start();
-    Tick(bound);
+    TickUntilRead(bound);
     Tick();
     EXPECT_EQ(Logged(), bound + "|");
-    Tick(bound + "x");
+    TickUntilRead(bound + "x");
     Tick();
     EXPECT_EQ(Logged(), bound + "|");
     EXPECT_EQ(view.tooLongRecords, 3);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "CallLog.h"
@@ -36,6 +37,7 @@ class FakeLogSink : public LogSink {
         }
         contents.append(bytes);
         written = bytes.size();
+        if (onWrite) onWrite();
         return LogStatus::Ok();
     }
     LogStatus Close() override {
@@ -57,6 +59,7 @@ class FakeLogSink : public LogSink {
     int writeFailures = 0;
     size_t acceptBeforeFailure = 0;  // bytes a failing write still stores
     int closeFailures = 0;
+    std::function<void()> onWrite;  // after each write that succeeded
 
   private:
     CallLog* log_;
