@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -299,6 +300,35 @@ TEST_F(DdeE2e, ExecuteSendsToTheDeviceAndARefusedCommandFailsTheCall) {
     ASSERT_TRUE(WaitForReceived(scale, "Z"));
     EXPECT_EQ(scale.received, "AbcZ");
     EXPECT_TRUE(Quit(scale));
+}
+
+TEST_F(DdeE2e, ConfigNamingAFifoIsRefusedAtOnceAndRecordsKeepBeingLogged) {
+    Instance scale("scale");
+    ASSERT_TRUE(StartSim(scale, {"--profile", "balance", "--interval", "50", "--count", "0"}));
+    SetupGlobals g = Config("scale", "Scale");
+    g.TimerInterval = 100;  // the balance answers each "?" with a reading
+    g.TimerOptions = 1;
+    g.TimerString = "?\r";
+    ASSERT_TRUE(StartProgram(scale, g));
+    ASSERT_TRUE(WaitForName("Quorvane.Scale")) << ReadBytes(Err(scale));
+    const std::string fifo = folder.File("pipe.qv3");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+    // Opening the FIFO would hold the program until someone writes into it.
+    const auto asked = std::chrono::steady_clock::now();
+    const ShellResult refused = DdeCall("Quorvane.Scale", "Execute", "{CONFIG(" + fifo + ")}");
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.out.find("org.quorvane.Dde1.Refused"), std::string::npos) << refused.out;
+    const size_t logged = ReadBytes(folder.File("scale.log")).size();
+    const auto deadline = In(kWait);
+    while (ReadBytes(folder.File("scale.log")).size() == logged &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_GT(ReadBytes(folder.File("scale.log")).size(), logged) << ReadBytes(Err(scale));
+    EXPECT_TRUE(Quit(scale));
+    EXPECT_NE(ReadBytes(Err(scale)).find(fifo + ": "), std::string::npos) << ReadBytes(Err(scale));
 }
 
 TEST_F(DdeE2e, AppExitEndsTheProgramWithCodeZeroAndReleasesTheName) {
