@@ -6,36 +6,13 @@
 # every record gives one Field(1) and one RecordNumber update, in record order.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${QUORVANE_BUILD_DIR:-$here/build}
 records=${RECORDS:-20000}
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$here" -B "$build" -G Ninja >/dev/null
-fi
-ninja -C "$build" quorvane quorvane-sim >/dev/null
-
-work=$(mktemp -d -t quorvane-dde-bench.XXXXXX)
-export XDG_CONFIG_HOME="$work/config"
-pids=()
-bus_pid=""
-cleanup() {
-    for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    [[ -n "$bus_pid" ]] && kill -TERM "$bus_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A bus of our own: the figure does not depend on the desktop's traffic, and nothing of the
-# desktop is touched.
-dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 >"$work/bus" 2>/dev/null
-DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
-bus_pid=$(sed -n 2p "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+# shellcheck source=bench/lib.sh
+source "$here/bench/lib.sh"
+start_private_bus
 
 # Single-field records ended by CR, logged to $work/log; the topic is the port, COM1.
-sed "s|^/tmp/quorvane-example.log\r\$|$work/log\r|" "$here/examples/single-field-cr.qv3" \
-    >"$work/bench.qv3"
-grep -q "$work/log" "$work/bench.qv3"
+write_config single-field-cr.qv3
 python3 - "$work/records" "$records" <<'PY'
 import sys
 n = int(sys.argv[2])
@@ -49,18 +26,8 @@ dbus-monitor --session \
 pids+=($!)
 for _ in $(seq 1 100); do [[ -s "$work/monitor" ]] && break; sleep 0.05; done  # listening
 
-"$build/quorvane-sim" --send-file "$work/records" --count 0 >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-device=""
-for _ in $(seq 1 200); do
-    device=$(head -n 1 "$work/sim.out" 2>/dev/null || true)
-    [[ "$device" == /dev/* ]] && break
-    sleep 0.05
-done
-[[ "$device" == /dev/* ]] || { echo "quorvane-sim offered no device" >&2; exit 1; }
-"$build/quorvane" --headless "$work/bench.qv3" --port "COM1=$device" 2>"$work/program.err" &
-program_pid=$!
-pids+=("$program_pid")
+start_sim --send-file "$work/records" --count 0
+start_program
 
 # Done when the last record's number has been published.
 deadline=$((SECONDS + 600))

@@ -6,28 +6,13 @@
 # during the run (target under 20 MB).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${QUORVANE_BUILD_DIR:-$here/build}
 idle_seconds=${IDLE_SECONDS:-10}
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$here" -B "$build" -G Ninja >/dev/null
-fi
-ninja -C "$build" quorvane quorvane-sim >/dev/null
-
-work=$(mktemp -d -t quorvane-bench.XXXXXX)
-export XDG_CONFIG_HOME="$work/config"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=bench/lib.sh
+source "$here/bench/lib.sh"
 
 # Log to disk into $work/log, single-field records ended by CR, any byte starting one; each
 # record is logged with the CR LF postamble of the example.
-sed "s|^/tmp/quorvane-example.log\r\$|$work/log\r|" "$here/examples/single-field-cr.qv3" \
-    >"$work/bench.qv3"
-grep -q "$work/log" "$work/bench.qv3"
+write_config single-field-cr.qv3
 
 python3 - "$work/records" <<'PY'
 import sys
@@ -39,24 +24,6 @@ open(sys.argv[1], "wb").write(out)
 PY
 bytes=$(stat -c %s "$work/records")
 
-start_sim() {  # args for the sim; sets sim_pid and device
-    "$build/quorvane-sim" "$@" >"$work/sim.out" 2>"$work/sim.err" &
-    sim_pid=$!
-    pids+=("$sim_pid")
-    device=""
-    for _ in $(seq 1 200); do
-        device=$(head -n 1 "$work/sim.out" 2>/dev/null || true)
-        [[ "$device" == /dev/* ]] && return 0
-        sleep 0.05
-    done
-    echo "quorvane-sim offered no device" >&2
-    exit 1
-}
-start_program() {  # sets program_pid
-    "$build/quorvane" --headless "$work/bench.qv3" --port "COM1=$device" 2>"$work/program.err" &
-    program_pid=$!
-    pids+=("$program_pid")
-}
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 status_kb() { awk -v k="$2:" '$1 == k {print $2}' "/proc/$1/status"; }
 stop() {

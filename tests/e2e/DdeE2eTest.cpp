@@ -7,13 +7,21 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <list>
+#include <optional>
 #include <regex>
 #include <thread>
 
@@ -571,6 +579,108 @@ TEST_F(DdeE2e, WithADisplayCopiedLinksGoOnTheClipboardAndPasteBack) {
     EXPECT_EQ(execute("{TERMINATE-BUFFER}"), 0);
     EXPECT_NE(execute("{TERMINATE-BUFFER}"), 0);
     EXPECT_TRUE(Quit(scale));
+}
+
+TEST_F(DdeE2e, RequestIsAnsweredPromptlyWhileRecordsPourInAtFullSpeed) {
+    // A writer as fast as the program reads, on a pseudo-terminal of the test's own: each
+    // poll tick reads only part of what waits, so the event loop still answers the bus.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    Instance scale("scale");
+    scale.pty = ptsname(master);
+    const int slave = open(scale.pty.c_str(), O_RDWR | O_NOCTTY);  // held open across the start
+    ASSERT_GE(slave, 0);
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    const std::string log = folder.File("scale.log");
+    ASSERT_TRUE(StartProgram(scale, Config("scale", "Scale")));
+    ASSERT_TRUE(WaitForName("Quorvane.Scale")) << ReadBytes(Err(scale));
+
+    int argc = 1;
+    char name[] = "e2e";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    std::optional<QDBusConnection> bus(QDBusConnection::connectToBus(
+        QString::fromStdString(PrivateBusEnvironment::Address()), "latency"));
+    ASSERT_TRUE(bus->isConnected());
+    struct Disconnect {  // before the application goes, also when an assertion leaves early
+        std::optional<QDBusConnection>& bus;
+        ~Disconnect() {
+            bus.reset();
+            QDBusConnection::disconnectFromBus("latency");
+        }
+    } disconnect{bus};
+    const auto request = [&] {
+        QDBusMessage call = QDBusMessage::createMethodCall("Quorvane.Scale", "/org/quorvane/Dde",
+                                                           "org.quorvane.Dde1", "Request");
+        call << QString("Field(1)");
+        return bus->call(call, QDBus::Block, 2000);  // a stuck event loop fails fast
+    };
+    ASSERT_EQ(request().type(), QDBusMessage::ReplyMessage);  // the connection is made
+
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        std::string chunk;
+        for (int n = 0; n < 2000; ++n) chunk += "12.5,g,ST\r";
+        size_t at = 0;   // where in the chunk the stream goes on
+        while (!stop) {  // non-blocking, so that the writer sees stop when nobody reads
+            const ssize_t n = write(master, chunk.data() + at, chunk.size() - at);
+            if (n > 0) {
+                at = (at + static_cast<size_t>(n)) % chunk.size();
+            } else if (errno == EAGAIN || errno == EINTR) {
+                std::this_thread::sleep_for(1ms);
+            } else {
+                break;
+            }
+        }
+    });
+    struct JoinAtEnd {
+        std::atomic<bool>& stop;
+        std::thread& thread;
+        ~JoinAtEnd() {
+            stop = true;
+            if (thread.joinable()) thread.join();
+        }
+    } joinAtEnd{stop, writer};
+    // Several ticks' worth of input: the stream is at full speed from here on.
+    constexpr size_t kStreaming = 4 * 64 * 1024;
+    const auto streaming = In(kWait);
+    while (ReadBytes(log).size() < kStreaming && std::chrono::steady_clock::now() < streaming)
+        std::this_thread::sleep_for(20ms);
+    const size_t loggedBefore = ReadBytes(log).size();
+    ASSERT_GE(loggedBefore, kStreaming) << ReadBytes(Err(scale));
+
+    std::chrono::duration<double, std::milli> worst{0};
+    int answered = 0;
+    for (int n = 0; n < 50; ++n) {
+        const auto start = std::chrono::steady_clock::now();
+        const QDBusMessage reply = request();
+        const std::chrono::duration<double, std::milli> waited =
+            std::chrono::steady_clock::now() - start;
+        worst = std::max(worst, waited);
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            ADD_FAILURE() << "call " << n << " after " << waited.count()
+                          << " ms: " << reply.errorMessage().toStdString();
+            break;
+        }
+        // A whole record: the stream is cut where its CRs are.
+        EXPECT_EQ(reply.arguments().value(0).toString().toStdString(), "12.5,g,ST\r");
+        ++answered;
+        std::this_thread::sleep_for(20ms);  // the calls land at every point of the ticks
+    }
+    EXPECT_EQ(answered, 50);
+    EXPECT_LT(worst.count(), 100.0);
+    EXPECT_GT(ReadBytes(log).size(), loggedBefore);  // and the records kept coming
+
+    stop = true;
+    writer.join();
+    EXPECT_TRUE(Quit(scale));
+    close(slave);
+    close(master);
 }
 
 }  // namespace
