@@ -7,10 +7,6 @@
 
 namespace quorvane {
 
-namespace {
-constexpr int kPollMs = 50;  // the poll tick
-}
-
 // The members that are handed to each other before they are built (commandHost_ to the hot
 // keys, interpreter_ and session_ to the D-Bus side) are only reached once bytes, commands or
 // keys arrive, which is after the constructor.
@@ -42,30 +38,6 @@ DesktopSession::DesktopSession(SetupGlobals& g, RuntimeView& view, Messages& mes
                view),
       commandHost_(session_, g, port_, messages, &linksMenu_, links_.UsableClipboard()),
       interpreter_(g, commandHost_, messages, clock_, locale) {}
-
-void DesktopSession::StartPolling() {
-    pollTimer_.setInterval(kPollMs);
-    QObject::connect(&pollTimer_, &QTimer::timeout, [this] {
-        session_.PollTick();
-        ScheduleMoreInput();
-    });
-    moreInput_.setSingleShot(true);
-    moreInput_.setInterval(0);
-    QObject::connect(&moreInput_, &QTimer::timeout, [this] {
-        session_.PollMoreInput();
-        ScheduleMoreInput();
-    });
-    pollTimer_.start();
-}
-
-void DesktopSession::StopPolling() {
-    pollTimer_.stop();
-    moreInput_.stop();
-}
-
-void DesktopSession::ScheduleMoreInput() {
-    if (session_.InputWaiting() && !moreInput_.isActive()) moreInput_.start();
-}
 
 void DesktopSession::Activate() {
     if (!bus_ && !noBusShown_) {

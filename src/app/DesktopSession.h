@@ -6,8 +6,6 @@
 // one, given their view and their way of showing messages.
 #pragma once
 
-#include <QTimer>
-
 #include "app/DesktopServices.h"
 #include "config/SetupGlobals.h"
 #include "engine/FileLogSink.h"
@@ -47,10 +45,6 @@ class DesktopSession {
     // Activates the configuration in g (the port already open in Normal mode). The first
     // activation without a session bus says that the DDE features are missing.
     void Activate();
-    // The 50 ms poll tick on the event loop, and the input steps between ticks while a tick
-    // left bytes at its budget; StopPolling (or the end of this object) ends both.
-    void StartPolling();
-    void StopPolling();
 
     RuntimeSession& Session() { return session_; }
     SerialPort& Port() { return port_; }
@@ -85,10 +79,6 @@ class DesktopSession {
     RuntimeSession session_;
     SessionCommandHost commandHost_;
     DdeCommandInterpreter interpreter_;
-
-    void ScheduleMoreInput();
-    QTimer pollTimer_;
-    QTimer moreInput_;  // zero-length, single shot: after the event loop's pending work
 };
 
 }  // namespace quorvane

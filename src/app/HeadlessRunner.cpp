@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -31,6 +32,8 @@
 namespace quorvane {
 
 namespace {
+
+constexpr int kPollMs = 50;
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -120,10 +123,13 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
         }
         session.Quit();
     });
-    desktop.StartPolling();
+    QTimer timer;
+    timer.setInterval(kPollMs);
+    QObject::connect(&timer, &QTimer::timeout, [&session] { session.PollTick(); });
+    timer.start();
 
     app.exec();
-    desktop.StopPolling();
+    timer.stop();
     session.Unload();  // harmless when the quit already did it
     return 0;
 }

@@ -151,19 +151,11 @@ bool RecordEngine::DropRecordInProgress() {
 }
 
 void RecordEngine::PollInput(ByteSource& source) {
-    inputLeft_ = false;
     if (flags_.Suspended) return;
     if (!delivery_.RetryHeldLog()) return;
     AdvanceIdleTicks();
     // A tick that had to leave bytes for the next one saw no gap.
-    inputLeft_ = !RunSpans(source);
-    if (!inputLeft_) IdleCheck();
-}
-
-void RecordEngine::ContinueInput(ByteSource& source) {
-    inputLeft_ = false;
-    if (flags_.Suspended || delivery_.LogHeld()) return;
-    inputLeft_ = !RunSpans(source);
+    if (RunSpans(source)) IdleCheck();
 }
 
 void RecordEngine::AdvanceIdleTicks() {

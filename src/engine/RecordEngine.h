@@ -91,12 +91,6 @@ class RecordEngine {
     // at most kTickByteBudget bytes and kTickTimeBudgetMs of time: what is left waits in the
     // kernel for the next tick, and the time gap is only judged on a tick that drained it.
     void PollInput(ByteSource& source);
-    // True after a PollInput (or ContinueInput) that stopped at its budget with bytes still
-    // at hand.
-    bool InputLeft() const { return inputLeft_; }
-    // More of the byte loop, within a fresh budget, between ticks: no idle tick is counted
-    // and no time gap judged (bytes were just there).
-    void ContinueInput(ByteSource& source);
     void AdvanceIdleTicks();
     // The byte loop one ReadPortByte at a time: the reference the span loop must equal.
     void RunByteLoop(ByteSource& source);
@@ -160,7 +154,6 @@ class RecordEngine {
     int fieldCount_ = 1;  // NumberOfFields, clamped to 1..40
     int delimiter_ = -1;  // DelimiterChar's code, -1 when it is empty
     bool stopLoop_ = false;
-    bool inputLeft_ = false;
     uint64_t recordsEnded_ = 0;             // ProcessRecord calls: a span ends at a record end
     std::array<uint16_t, 256> inputMap_{};  // translated byte, kIgnoreByte or kVoidByte
     std::array<bool, 256> starts_{};

@@ -170,18 +170,6 @@ void RuntimeSession::PollTick() {
         if (flags_.ExitRequest > 2) quitPending_ = true;
     }
 
-    EndTick();
-}
-
-void RuntimeSession::PollMoreInput() {
-    if (unloaded_ || inTick_ || !engine_.InputLeft()) return;
-    inTick_ = true;
-    if (!portLost_) engine_.ContinueInput(Input());
-    output_.Flush();  // the acknowledgements of these records go out now, too
-    EndTick();
-}
-
-void RuntimeSession::EndTick() {
     inTick_ = false;
     std::vector<std::function<void()>> actions;
     actions.swap(afterTick_);

@@ -119,13 +119,6 @@ class RuntimeSession : private EngineView {
     void RequestCommandLink() { commandLinkPending_ = true; }
     void RequestBufferLink() { bufferLinkPending_ = true; }
 
-    // A tick stopped at its input budget with bytes still waiting: the event loop, once it has
-    // answered what came meanwhile (signals, D-Bus calls, the window), calls PollMoreInput,
-    // which goes on reading (the input steps only, so that everything counted in ticks keeps
-    // its pace) until the port has nothing more or the next tick comes.
-    bool InputWaiting() const { return !unloaded_ && engine_.InputLeft(); }
-    void PollMoreInput();
-
     bool IsSuspended() const { return flags_.Suspended; }
     bool IsUnloaded() const { return unloaded_; }
     bool IsPortLost() const { return portLost_; }
@@ -160,8 +153,6 @@ class RuntimeSession : private EngineView {
     void ShowDateTime();
     void WatchPort();
     void QuitNow();
-    // The end of a tick or an input step: what waited for it runs, a quit or unload happens.
-    void EndTick();
 
     SetupGlobals& g_;
     RuntimeServices services_;

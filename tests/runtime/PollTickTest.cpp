@@ -367,36 +367,3 @@ TEST_F(PollTick, HeadlessALogStillHeldAtTheEndIsTriedOnceMoreAndSaid) {
 
 }  // namespace
 }  // namespace quorvane
-
-namespace quorvane {
-namespace {
-
-// A tick that stops at its budget leaves the rest for input steps between ticks: they read
-// on, but nothing counted in ticks (the BREAK, the idle ticks of the time gap) moves.
-TEST_F(PollTick, InputLeftAtTheBudgetIsReadBetweenTicksWithoutCountingTicks) {
-    g.AckString = "K";
-    g.FieldPostamble[1] = "|";
-    Start();
-    std::string records;
-    while (records.size() < 3 * kTickByteBudget) records += "12.5\r";
-    session->PressBreakButton();
-    Tick(records);
-    EXPECT_TRUE(session->InputWaiting());
-    const size_t afterTick = logSink.contents.size();
-    int steps = 0;
-    while (session->InputWaiting() && steps < 10) {
-        session->PollMoreInput();
-        ++steps;
-    }
-    EXPECT_EQ(steps, 3);
-    EXPECT_GT(logSink.contents.size(), afterTick);
-    EXPECT_EQ(logSink.contents.size(), records.size() / 5 * 6) << "every record, once";
-    EXPECT_EQ(port.input, "");
-    EXPECT_EQ(port.written.size(), records.size() / 5) << "their acknowledgements went out";
-    EXPECT_EQ(session->Output().BreakTicksLeft(), 1) << "only the tick counted down";
-    session->PollMoreInput();  // nothing waiting: nothing happens
-    EXPECT_FALSE(session->InputWaiting());
-}
-
-}  // namespace
-}  // namespace quorvane
