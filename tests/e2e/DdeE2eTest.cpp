@@ -28,6 +28,7 @@
 #include "config/ConfigTestSupport.h"
 #include "delivery/DdeBusMessages.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/PtyFlood.h"
 #include "e2e/XvfbDesktop.h"
 #include "strings/StringTable.h"
 
@@ -584,18 +585,10 @@ TEST_F(DdeE2e, WithADisplayCopiedLinksGoOnTheClipboardAndPasteBack) {
 TEST_F(DdeE2e, RequestIsAnsweredPromptlyWhileRecordsPourInAtFullSpeed) {
     // A writer as fast as the program reads, on a pseudo-terminal of the test's own: each
     // poll tick reads only part of what waits, so the event loop still answers the bus.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
+    e2e::PtyFlood flood;
+    ASSERT_TRUE(flood.Ok());
     Instance scale("scale");
-    scale.pty = ptsname(master);
-    const int slave = open(scale.pty.c_str(), O_RDWR | O_NOCTTY);  // held open across the start
-    ASSERT_GE(slave, 0);
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
+    scale.pty = flood.Path();
     const std::string log = folder.File("scale.log");
     ASSERT_TRUE(StartProgram(scale, Config("scale", "Scale")));
     ASSERT_TRUE(WaitForName("Quorvane.Scale")) << ReadBytes(Err(scale));
@@ -622,30 +615,7 @@ TEST_F(DdeE2e, RequestIsAnsweredPromptlyWhileRecordsPourInAtFullSpeed) {
     };
     ASSERT_EQ(request().type(), QDBusMessage::ReplyMessage);  // the connection is made
 
-    std::atomic<bool> stop{false};
-    std::thread writer([&] {
-        std::string chunk;
-        for (int n = 0; n < 2000; ++n) chunk += "12.5,g,ST\r";
-        size_t at = 0;   // where in the chunk the stream goes on
-        while (!stop) {  // non-blocking, so that the writer sees stop when nobody reads
-            const ssize_t n = write(master, chunk.data() + at, chunk.size() - at);
-            if (n > 0) {
-                at = (at + static_cast<size_t>(n)) % chunk.size();
-            } else if (errno == EAGAIN || errno == EINTR) {
-                std::this_thread::sleep_for(1ms);
-            } else {
-                break;
-            }
-        }
-    });
-    struct JoinAtEnd {
-        std::atomic<bool>& stop;
-        std::thread& thread;
-        ~JoinAtEnd() {
-            stop = true;
-            if (thread.joinable()) thread.join();
-        }
-    } joinAtEnd{stop, writer};
+    flood.Start("12.5,g,ST\r");
     // Several ticks' worth of input: the stream is at full speed from here on.
     constexpr size_t kStreaming = 4 * 64 * 1024;
     const auto streaming = In(kWait);
@@ -676,11 +646,8 @@ TEST_F(DdeE2e, RequestIsAnsweredPromptlyWhileRecordsPourInAtFullSpeed) {
     EXPECT_LT(worst.count(), 100.0);
     EXPECT_GT(ReadBytes(log).size(), loggedBefore);  // and the records kept coming
 
-    stop = true;
-    writer.join();
+    flood.Stop();
     EXPECT_TRUE(Quit(scale));
-    close(slave);
-    close(master);
 }
 
 }  // namespace

@@ -4,10 +4,8 @@
 #include <filesystem>
 
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +14,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/PtyFlood.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
@@ -249,50 +248,18 @@ TEST_F(HeadlessE2e, ALogThatCannotBeWrittenHoldsInputUntilItCanAndLosesNothing) 
 
 TEST_F(HeadlessE2e, SigtermEndsTheProgramWithinASecondWhileInputNeverStops) {
     // A writer as fast as the program reads, on a pseudo-terminal of the test's own.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    pty = ptsname(master);
-    termios raw{};
-    const int slave = open(pty.c_str(), O_RDWR | O_NOCTTY);  // held open across the start
-    ASSERT_GE(slave, 0);
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
+    e2e::PtyFlood flood;
+    ASSERT_TRUE(flood.Ok());
+    pty = flood.Path();
     ASSERT_TRUE(StartProgram(WriteConfig(LogConfig())));
-    std::atomic<bool> stop{false};
-    std::thread writer([&] {
-        std::string chunk;
-        for (int n = 0; n < 2000; ++n) chunk += "12.5,g,ST\r";
-        size_t at = 0;   // where in the chunk the stream goes on
-        while (!stop) {  // non-blocking, so that the writer sees stop when nobody reads
-            const ssize_t n = write(master, chunk.data() + at, chunk.size() - at);
-            if (n > 0) {
-                at = (at + static_cast<size_t>(n)) % chunk.size();
-            } else if (errno == EAGAIN || errno == EINTR) {
-                std::this_thread::sleep_for(1ms);
-            } else {
-                break;
-            }
-        }
-    });
-    struct JoinAtEnd {  // also when an assertion leaves early
-        std::atomic<bool>& stop;
-        std::thread& thread;
-        ~JoinAtEnd() {
-            stop = true;
-            if (thread.joinable()) thread.join();
-        }
-    } joinAtEnd{stop, writer};
+    flood.Start("12.5,g,ST\r");
     ASSERT_TRUE(WaitForLog(200000)) << ReadBytes(errPath);
 
     const auto signalled = std::chrono::steady_clock::now();
     program.Signal(SIGTERM);
     const auto status = program.Wait(In(kWait));
     const auto took = std::chrono::steady_clock::now() - signalled;
-    stop = true;
-    writer.join();
+    flood.Stop();
     EXPECT_EQ(status, 0);
     EXPECT_LT(took, 1s);
     // The log ends at a whole record, and every record in it is whole.
@@ -301,8 +268,6 @@ TEST_F(HeadlessE2e, SigtermEndsTheProgramWithinASecondWhileInputNeverStops) {
     EXPECT_EQ(logged.size() % 10, 0u) << logged.size();
     EXPECT_EQ(logged.substr(logged.size() - 10), "12.5,g,ST\r");
     EXPECT_EQ(logged.find_first_not_of("12.5,gST\r"), std::string::npos);
-    close(slave);
-    close(master);
 }
 
 TEST_F(HeadlessE2e, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
