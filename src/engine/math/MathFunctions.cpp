@@ -52,12 +52,8 @@ Function Lookup(std::string_view name) {
         {"sqr", Function::Sqr},     {"tan", Function::Tan},     {"trim", Function::Trim},
         {"ucase", Function::Ucase}, {"val", Function::Val},     {"field", Function::Field},
     };
-    if (name.size() < 3 || name.size() > 5) return Function::None;
-    char lower[5];
-    for (size_t i = 0; i < name.size(); ++i) lower[i] = AsciiLower(name[i]);
-    const std::string_view key(lower, name.size());
     for (const Entry& e : kFunctions) {
-        if (e.name == key) return e.function;
+        if (AsciiEqualsNoCase(e.name, name)) return e.function;
     }
     return Function::None;
 }

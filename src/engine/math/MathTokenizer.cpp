@@ -29,12 +29,8 @@ MathTokenKind WordKind(std::string_view word) {
         {"mod", MathTokenKind::Mod}, {"not", MathTokenKind::Not},      {"or", MathTokenKind::Or},
         {"xor", MathTokenKind::Xor}, {"&h", MathTokenKind::HexPrefix},
     };
-    if (word.size() > 3) return MathTokenKind::Identifier;
     for (const Keyword& k : kKeywords) {
-        if (k.name.size() != word.size()) continue;
-        bool same = true;
-        for (size_t i = 0; i < word.size() && same; ++i) same = AsciiLower(word[i]) == k.name[i];
-        if (same) return k.kind;
+        if (AsciiEqualsNoCase(k.name, word)) return k.kind;
     }
     return MathTokenKind::Identifier;
 }
