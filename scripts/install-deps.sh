@@ -7,7 +7,8 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-serialport-dev libxtst-dev libxi-dev libx11-dev
-    xvfb xauth openbox xterm x11-utils xdotool imagemagick fonts-noto-cjk
+    qt6-translations-l10n xvfb xauth openbox xterm x11-utils xdotool imagemagick fonts-noto-cjk
+    tint2 xdg-utils shared-mime-info desktop-file-utils
     socat dbus dbus-daemon libglib2.0-bin python3-dbus python3-gi python3 xclip
 )
 

@@ -6,8 +6,29 @@
 
 namespace quorvane {
 
+namespace {
+std::deque<MessageAnswer> g_nextAnswers;
+std::deque<MessageBoxMessages::Answered> g_answered;
+}  // namespace
+
+void MessageBoxMessages::SetNextAnswers(std::deque<MessageAnswer> answers) {
+    g_nextAnswers = std::move(answers);
+}
+const std::deque<MessageBoxMessages::Answered>& MessageBoxMessages::AnsweredBoxes() {
+    return g_answered;
+}
+void MessageBoxMessages::ClearAnswered() {
+    g_answered.clear();
+}
+
 MessageAnswer MessageBoxMessages::Show(const std::string& text, const std::string& title,
                                        MessageButtons buttons, MessageIcon icon) {
+    if (!g_nextAnswers.empty()) {
+        g_answered.push_back({text, title, buttons, icon});
+        const MessageAnswer answer = g_nextAnswers.front();
+        g_nextAnswers.pop_front();
+        return answer;
+    }
     QMessageBox box;
     box.setText(QString::fromStdString(text));
     box.setWindowTitle(QString::fromStdString(title));
