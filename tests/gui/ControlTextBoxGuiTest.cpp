@@ -99,6 +99,10 @@ TEST_F(ControlTextBoxTest, TypingKeepsTheStoredValueInStepInBothBoxes) {
         EXPECT_EQ(Shown(box), "x");
     }
     EXPECT_EQ(messages.beeps, 0);
+
+    line->SetValue("A\0B\r\nC\x01"s);
+    plain->SetValue("A\0B\r\nC\rD\nE"s);
+    SaveScreenshot(&dialog, "control-text-boxes");
 }
 
 TEST_F(ControlTextBoxTest, ShownTextMatchesTheStoredValueAfterEachEdit) {
