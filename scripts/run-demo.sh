@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The main job on built-in defaults: builds Quorvane, starts the simulated balance on a
-# pseudo-terminal and runs the program headless on examples/demo-balance.qv3, which logs each
-# reading to standard output (with the time) and acknowledges it to the balance. Ctrl+C quits;
-# what the balance received is left in the temporary folder named at the end.
+# pseudo-terminal and runs the program on examples/demo-balance.qv3, which logs each reading
+# to standard output (with the time), shows it in the runtime window where a display is
+# reachable, serves it over D-Bus and acknowledges it to the balance. Without a display the
+# program runs headless. Quit (or Ctrl+C) ends it; what the balance received is left in the
+# temporary folder named at the end.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVANE_BUILD_DIR:-$here/build}
@@ -51,7 +53,13 @@ for _ in $(seq 1 100); do
 done
 [[ "$device" == /dev/* ]] || { echo "quorvane-sim offered no device" >&2; exit 1; }
 
-echo "Simulated balance on $device; one reading a second. Ctrl+C quits." >&2
 status=0
-"$build/quorvane" --headless "$here/examples/demo-balance.qv3" --port "COM1=$device" || status=$?
+if [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1; then
+    echo "Simulated balance on $device; one reading a second in the window \"Quorvane - COM1\"." >&2
+    echo "Quit > Quit (or Ctrl+C here) ends it." >&2
+    "$build/quorvane" "$here/examples/demo-balance.qv3" --port "COM1=$device" || status=$?
+else
+    echo "Simulated balance on $device; one reading a second. Ctrl+C quits." >&2
+    "$build/quorvane" --headless "$here/examples/demo-balance.qv3" --port "COM1=$device" || status=$?
+fi
 exit "$status"
