@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "gui/AboutBox.h"
+#include "gui/GuiApp.h"
+#include "strings/StringTable.h"
+
+namespace quorvane {
+namespace {
+
+class AboutBoxTest : public ::testing::Test {
+  protected:
+    void SetUp() override { GuiApp(); }
+    void TearDown() override {
+        AboutBox::CloseSplash();
+        SetInterfaceLanguage(Language::English);
+    }
+};
+
+QString LabelText(QWidget* box, const char* name) {
+    auto* label = box->findChild<QLabel*>(name);
+    return label ? label->text() : QString("<no label %1>").arg(name);
+}
+
+TEST_F(AboutBoxTest, ShowsNameVersionsLanguageTermsIconAndADefaultOk) {
+    AboutBox box;
+    box.show();
+    EXPECT_EQ(box.windowTitle(), "About Quorvane");
+    EXPECT_EQ(LabelText(&box, "productName"), "Quorvane");
+    EXPECT_EQ(LabelText(&box, "version"), QString("Version ") + QUORVANE_VERSION);
+    EXPECT_EQ(LabelText(&box, "qtVersion"), QString("Qt version ") + qVersion());
+    EXPECT_EQ(LabelText(&box, "language"), "Interface language: English");
+    EXPECT_EQ(LabelText(&box, "terms"), "Quorvane is free to use.");
+    auto* icon = box.findChild<QLabel*>("icon");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull());
+    EXPECT_FALSE(box.windowIcon().isNull());
+    auto* ok = box.findChild<QPushButton*>("ok");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isVisible());
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(ok->text(), "&OK");
+    EXPECT_EQ(TextsWithMissingGlyphs(&box), std::vector<std::string>{});
+    SaveScreenshot(&box, "about");
+
+    SetInterfaceLanguage(Language::Japanese);
+    box.Localize();
+    EXPECT_EQ(box.windowTitle(), QString::fromUtf8("Quorvane のバージョン情報"));
+    EXPECT_EQ(LabelText(&box, "language"), QString::fromUtf8("表示言語: 日本語"));
+    EXPECT_EQ(LabelText(&box, "version"), QString::fromUtf8("バージョン ") + QUORVANE_VERSION);
+    // The box fits the longer texts at once, without cutting them off.
+    for (auto* label : box.findChildren<QLabel*>())
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    EXPECT_EQ(TextsWithMissingGlyphs(&box), std::vector<std::string>{});
+    SaveScreenshot(&box, "about");
+}
+
+TEST_F(AboutBoxTest, OkClosesTheModalBox) {
+    bool sawBox = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        sawBox = true;
+        box->findChild<QPushButton*>("ok")->click();
+    });
+    AboutBox::ShowModal(nullptr);
+    EXPECT_TRUE(sawBox);
+}
+
+TEST_F(AboutBoxTest, ModelessBoxReturnsAtOnceAndDeletesItselfWhenClosed) {
+    QPointer<AboutBox> box = AboutBox::ShowModeless();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->isModal());
+    box->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(box);
+}
+
+TEST_F(AboutBoxTest, SplashHasNoOkAndNoTitleAndCloseSplashEndsIt) {
+    AboutBox* splash = AboutBox::ShowSplash();
+    ASSERT_NE(splash, nullptr);
+    EXPECT_TRUE(splash->isVisible());
+    EXPECT_FALSE(splash->isModal());
+    EXPECT_EQ(splash->windowTitle(), "");
+    EXPECT_FALSE(splash->findChild<QPushButton*>("ok")->isVisible());
+    EXPECT_EQ(LabelText(splash, "productName"), "Quorvane");
+    EXPECT_EQ(AboutBox::ShowSplash(), splash) << "a second call keeps the splash that is up";
+    EXPECT_EQ(TextsWithMissingGlyphs(splash), std::vector<std::string>{});
+    SaveScreenshot(splash, "about-splash");
+
+    QPointer<AboutBox> watched = splash;
+    AboutBox::CloseSplash();
+    EXPECT_EQ(AboutBox::Splash(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(watched);
+    AboutBox::CloseSplash();  // none up: nothing happens
+}
+
+}  // namespace
+}  // namespace quorvane
