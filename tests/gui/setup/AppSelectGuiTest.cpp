@@ -17,7 +17,7 @@ namespace {
 
 class AppSelectTest : public ::testing::Test {
   protected:
-    void SetUp() override { GuiApp(); }
+    QApplication& app = GuiApp();  // before any widget member
 
     QLineEdit* Box(const char* name) { return dialog.findChild<QLineEdit*>(name); }
     QPushButton* Button(const char* name) { return dialog.findChild<QPushButton*>(name); }

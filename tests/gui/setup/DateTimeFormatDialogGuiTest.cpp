@@ -14,7 +14,7 @@ namespace {
 
 class DateTimeFormatTest : public ::testing::Test {
   protected:
-    void SetUp() override { GuiApp(); }
+    QApplication& app = GuiApp();  // before any widget member
     QLineEdit* Text1() { return dialog.findChild<QLineEdit*>("Text1"); }
     void Click(const char* name) { dialog.findChild<QPushButton*>(name)->click(); }
 

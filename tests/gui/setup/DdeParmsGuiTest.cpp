@@ -15,8 +15,8 @@ namespace {
 
 class DdeParmsTest : public ::testing::Test {
   protected:
+    QApplication& app = GuiApp();  // before any widget member
     void SetUp() override {
-        GuiApp();
         g.CommandLinkApp = "Calc";
         g.CommandLinkTopic = "Sheet1";
         g.CommandLinkItem = "A1";

@@ -15,7 +15,7 @@ namespace {
 
 class DdeTopicTest : public ::testing::Test {
   protected:
-    void SetUp() override { GuiApp(); }
+    QApplication& app = GuiApp();  // before any widget member
 
     QRadioButton* Option(const char* name) { return dialog.findChild<QRadioButton*>(name); }
     QLineEdit* Text1() { return dialog.findChild<QLineEdit*>("Text1"); }

@@ -19,8 +19,8 @@ namespace {
 
 class PortSetupTest : public ::testing::Test {
   protected:
+    QApplication& app = GuiApp();  // before any widget member
     void SetUp() override {
-        GuiApp();
         ASSERT_TRUE(dir.isValid());
         dialog.SetDeviceLister([this] { return present; });
     }
