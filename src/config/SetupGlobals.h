@@ -121,6 +121,7 @@ struct SetupGlobals {
     std::string OutputQueue;  // bytes waiting for the device; producers append, the flush removes
     int16_t DirectKeyEvents = kFalse;  // "/K" on the command line
     std::string DecimalSeparator = ".";
+    int16_t DdeDialogKind = 0;  // the kind DDEParms shows: 0 target, 1 command source, 2 buffer
 
     // --- Constant tables ---
     std::array<NamedFormat, 7> NamedFormats;  // rows 1..6

@@ -101,6 +101,7 @@ bool DDEParms::Edit(int kind) {
 
 void DDEParms::Fill(int kind) {
     kind_ = kind == kDdeCommandSource || kind == kDdeOutputBuffer ? kind : kDdeCommandTarget;
+    g_.DdeDialogKind = static_cast<int16_t>(kind_);
     SetStringId(this, CaptionOf(kind_));
     setWindowTitle(UiText(CaptionOf(kind_)));
     const bool link = kind_ != kDdeCommandTarget;
