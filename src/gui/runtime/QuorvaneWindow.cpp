@@ -248,6 +248,8 @@ void QuorvaneWindow::Activate() {
         show();
     }
     shown_ = true;
+    // The first field box starts with the focus, so Copy has a box from the start.
+    if (!fields_.empty()) fields_.front()->setFocus();
     ShowTrayIcon();
     desktop_->StartPolling([this] { AfterTick(); });
 }
@@ -409,7 +411,9 @@ void QuorvaneWindow::Relayout() {
     grow(dateTime_);
 
     const int margin = px(90);
-    area_->setFixedSize(std::max(px(l.Width), right + margin),
+    // The menu bar keeps its titles in view in every language.
+    const int menuWidth = menuBar()->sizeHint().width();
+    area_->setFixedSize(std::max({px(l.Width), right + margin, menuWidth}),
                         std::max(px(l.ClientHeight), bottom + margin));
 
     // Tab order: the fields in order, the record rows, then the buttons in their rows.
@@ -428,6 +432,9 @@ void QuorvaneWindow::Relocalize() {
     layoutDirty_ = true;
     captionDirty_ = true;
     Apply();
+    // The new sizes now, not at the next event: a window grabbed at once shows them.
+    layout()->activate();
+    QApplication::processEvents();
 }
 
 void QuorvaneWindow::RecomputeEditMenu() {
