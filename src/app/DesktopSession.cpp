@@ -7,6 +7,10 @@
 
 namespace quorvane {
 
+namespace {
+constexpr int kPollIntervalMs = 50;
+}  // namespace
+
 // The members that are handed to each other before they are built (commandHost_ to the hot
 // keys, interpreter_ and session_ to the D-Bus side) are only reached once bytes, commands or
 // keys arrive, which is after the constructor.
@@ -46,6 +50,23 @@ void DesktopSession::Activate() {
                        MessageIcon::Exclamation);
     }
     session_.Activate();
+}
+
+void DesktopSession::StartPolling(std::function<void()> afterTick) {
+    afterTick_ = std::move(afterTick);
+    if (!pollTimer_.isActive()) {
+        pollTimer_.setInterval(kPollIntervalMs);
+        QObject::connect(&pollTimer_, &QTimer::timeout, [this] {
+            session_.PollTick();
+            if (afterTick_) afterTick_();
+        });
+    }
+    pollTimer_.start();
+}
+
+void DesktopSession::StopPolling() {
+    pollTimer_.stop();
+    pollTimer_.disconnect();
 }
 
 }  // namespace quorvane

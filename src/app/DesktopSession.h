@@ -6,6 +6,10 @@
 // one, given their view and their way of showing messages.
 #pragma once
 
+#include <QTimer>
+
+#include <functional>
+
 #include "app/DesktopServices.h"
 #include "config/SetupGlobals.h"
 #include "engine/FileLogSink.h"
@@ -46,11 +50,20 @@ class DesktopSession {
     // activation without a session bus says that the DDE features are missing.
     void Activate();
 
+    // The 50 ms poll timer: each timeout runs one PollTick (the session skips a tick that
+    // falls due inside another), then afterTick when it is given.
+    void StartPolling(std::function<void()> afterTick = {});
+    void StopPolling();
+    bool Polling() const { return pollTimer_.isActive(); }
+
     RuntimeSession& Session() { return session_; }
     SerialPort& Port() { return port_; }
     DdeCommandInterpreter& Commands() { return interpreter_; }
     bool BusAvailable() const { return bus_; }
     const DesktopServices& Desktop() const { return desktop_; }
+    // The Edit menu's link items, and the clipboard copies go to.
+    LinkMenuHandler& LinksMenu() { return linksMenu_; }
+    Clipboard& DesktopClipboard() { return clipboard_; }
 
   private:
     Messages& messages_;
@@ -79,6 +92,9 @@ class DesktopSession {
     RuntimeSession session_;
     SessionCommandHost commandHost_;
     DdeCommandInterpreter interpreter_;
+
+    QTimer pollTimer_;
+    std::function<void()> afterTick_;
 };
 
 }  // namespace quorvane

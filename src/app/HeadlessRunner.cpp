@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -32,8 +31,6 @@
 namespace quorvane {
 
 namespace {
-
-constexpr int kPollMs = 50;
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -123,13 +120,10 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
         }
         session.Quit();
     });
-    QTimer timer;
-    timer.setInterval(kPollMs);
-    QObject::connect(&timer, &QTimer::timeout, [&session] { session.PollTick(); });
-    timer.start();
+    desktop.StartPolling();
 
     app.exec();
-    timer.stop();
+    desktop.StopPolling();
     session.Unload();  // harmless when the quit already did it
     return 0;
 }
