@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/HeadlessRunner.h"
+#include "app/WindowedRunner.h"
 #include "setup/CommandLine.h"
 #include "setup/ConfigTools.h"
 #include "setup/StderrMessages.h"
@@ -42,7 +43,10 @@ int main(int argc, char** argv) {
         case CommandKind::Start:
             break;
     }
-    std::cerr << "quorvane: the windowed program is not built yet; run a configuration with "
-                 "--headless FILE.qv3, or see --help\n";
-    return kExitUsage;
+    if (!DisplayAvailable()) {
+        std::cerr << "quorvane: no display to show a window on (DISPLAY is not set); run a "
+                     "configuration without windows with --headless FILE.qv3, or see --help\n";
+        return kExitUsage;
+    }
+    return RunWindowed(command, argc, argv);
 }

@@ -165,7 +165,7 @@ void QuorvaneWindow::BuildMenus() {
         if (showAbout_) showAbout_();
     });
     about->setObjectName("MAbout");
-    SetStringId(about, kStrAboutMenu);
+    SetStringId(about, kStrMenuHelpAbout);
 
     // The tray's pop-up; it stays hidden while there is no tray.
     trayMenu_ = new QMenu(this);
@@ -177,7 +177,7 @@ void QuorvaneWindow::BuildMenus() {
         if (showAbout_) showAbout_();
     });
     trayAbout->setObjectName("mnuAbout");
-    SetStringId(trayAbout, kStrAboutMenu);
+    SetStringId(trayAbout, kStrMenuHelpAbout);
     trayMenu_->setDefaultAction(trayAbout);
 }
 

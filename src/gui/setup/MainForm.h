@@ -1,0 +1,106 @@
+// The setup window: a menu bar over the configuration. Every choice goes to the
+// SetupController; this window shows the menus, their check marks and the dialogs, and builds
+// the runtime window when a mode is activated.
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/SetupGlobals.h"
+#include "engine/LocaleInfo.h"
+#include "platform/Messages.h"
+#include "platform/linux/PortDevices.h"
+#include "platform/linux/QtSettingsStore.h"
+#include "setup/SetupController.h"
+
+class QAction;
+class QMenu;
+
+namespace quorvane {
+
+class AppSelect;
+class DDEParms;
+class DdeTopicDialog;
+class PortSetup;
+class QuorvaneWindow;
+
+class MainForm : public QMainWindow, private SetupWindowHooks {
+    Q_OBJECT
+  public:
+    // g, messages and locale outlive the window; devices names the ports' devices (with the
+    // --port overrides of this run).
+    MainForm(SetupGlobals& g, Messages& messages, const LocaleInfo& locale, PortDeviceMap devices);
+    ~MainForm() override;
+
+    SetupController& Controller() { return controller_; }
+    // The runtime window while one is active (tests), else null.
+    QuorvaneWindow* Runtime() const { return runtime_.get(); }
+
+  signals:
+    // The program should end (the event loop quits on it).
+    void ProgramEnded();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenus();
+    QAction* AddItem(QMenu* menu, int id, std::function<void()> action);
+    QAction* AddPreference(QMenu* menu, int id, Preference p);
+    void RefreshChecks();
+    void ShowAbout();
+    void OpenManual();
+    QString StartFolderFor(const std::string& path) const;
+
+    // SetupWindowHooks
+    std::optional<std::string> AskOpenConfig(const std::string& start) override;
+    std::optional<std::string> AskSaveConfigAs(const std::string& start) override;
+    std::optional<std::string> AskLogFile(const std::string& start) override;
+    void EditTargetApp() override;
+    void EditDdeTarget() override;
+    void EditDateTimeFormat() override;
+    void ShowTitle(const std::string& title) override;
+    void ShowMru(const std::vector<std::string>& entries) override;
+    void SetWaitCursor(bool busy) override;
+    bool PrepareRuntime() override;
+    void AbandonRuntime() override;
+    void StartRuntime() override;
+    void HideSetup() override;
+    void ShowSetup() override;
+    void UnloadSetup() override;
+    void EndProgram() override;
+
+    void PortSettings();
+    void CommandSourceLink();
+    void OutputBufferLink();
+    void DdeTopic();
+
+    SetupGlobals& g_;
+    Messages& messages_;
+    const LocaleInfo& locale_;
+    PortDeviceMap devices_;
+    QtSettingsStore store_;
+    SetupController controller_;
+
+    QMenu* fileMenu_ = nullptr;
+    QAction* mruTop_ = nullptr;     // the separator before the entries
+    QAction* mruBottom_ = nullptr;  // the separator after them
+    std::vector<QAction*> mruItems_;
+    QAction* keystrokes_ = nullptr;
+    QAction* ddeServer_ = nullptr;
+    QAction* logToDisk_ = nullptr;
+    QAction* portSettings_ = nullptr;
+    std::vector<std::pair<QAction*, Preference>> preferences_;
+
+    // Dialogs are made on first use and kept, except the topic and date/time dialogs.
+    std::unique_ptr<PortSetup> portSetup_;
+    std::unique_ptr<AppSelect> appSelect_;
+    std::unique_ptr<DDEParms> ddeParms_;
+    std::unique_ptr<QuorvaneWindow> runtime_;
+};
+
+}  // namespace quorvane
