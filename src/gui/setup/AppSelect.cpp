@@ -1,6 +1,5 @@
 #include "gui/setup/AppSelect.h"
 
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -11,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/CodePage.h"
+#include "gui/DialogButtons.h"
 #include "gui/LocalizeForm.h"
 #include "setup/ModeDialogRules.h"
 #include "strings/StringIds.h"
@@ -81,15 +81,7 @@ AppSelect::AppSelect(SetupGlobals& g, Messages& messages, QWidget* parent)
         top->addWidget(help);
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    ok->setObjectName("OK_Button");
-    SetStringId(ok, kStrAppSelectOk);
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel_Button");
-    SetStringId(cancel, kStrAppSelectCancel);
-    top->addWidget(buttons);
+    const auto [ok, cancel] = AddOkCancelButtons(this, top, kStrAppSelectOk, kStrAppSelectCancel);
 
     connect(browse, &QPushButton::clicked, this, &AppSelect::OnBrowse);
     connect(ok, &QPushButton::clicked, this, &AppSelect::OnOk);

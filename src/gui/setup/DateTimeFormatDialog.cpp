@@ -1,12 +1,12 @@
 #include "gui/setup/DateTimeFormatDialog.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "config/CodePage.h"
+#include "gui/DialogButtons.h"
 #include "gui/LocalizeForm.h"
 #include "setup/ModeDialogRules.h"
 #include "strings/StringIds.h"
@@ -26,15 +26,7 @@ frmDateTimeFmt::frmDateTimeFmt(SetupGlobals& g, Messages& messages, QWidget* par
     top->addWidget(text1_);
     top->addWidget(example);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    ok->setObjectName("OK_Button");
-    SetStringId(ok, kStrDialogOk);
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel_Button");
-    SetStringId(cancel, kStrDialogCancel);
-    top->addWidget(buttons);
+    const auto [ok, cancel] = AddOkCancelButtons(this, top, kStrDialogOk, kStrDialogCancel);
     connect(ok, &QPushButton::clicked, this, &frmDateTimeFmt::OnOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     LocalizeForm(this);

@@ -1,7 +1,6 @@
 #include "gui/setup/DdeParms.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "config/CodePage.h"
+#include "gui/DialogButtons.h"
 #include "gui/LocalizeForm.h"
 #include "strings/StringIds.h"
 
@@ -76,15 +76,7 @@ DDEParms::DDEParms(SetupGlobals& g, Messages& messages, QWidget* parent)
         top->addWidget(label);
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    ok->setObjectName("OK_Button");
-    SetStringId(ok, kStrDdeParmsOk);
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel_Button");
-    SetStringId(cancel, kStrDdeParmsCancel);
-    top->addWidget(buttons);
+    const auto [ok, cancel] = AddOkCancelButtons(this, top, kStrDdeParmsOk, kStrDdeParmsCancel);
 
     // A click on either box counts as an edit at once, as the menus' check marks do.
     connect(linkStatus_, &QCheckBox::clicked, this, [this] { g_.ConfigChanged = kTrue; });

@@ -1,6 +1,5 @@
 #include "gui/setup/DdeTopicDialog.h"
 
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -9,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "config/CodePage.h"
+#include "gui/DialogButtons.h"
 #include "gui/LocalizeForm.h"
 #include "setup/ModeDialogRules.h"
 #include "strings/StringIds.h"
@@ -35,15 +35,7 @@ DdeTopicDialog::DdeTopicDialog(SetupGlobals& g, Messages& messages, QWidget* par
     top->addWidget(option2_);
     top->addWidget(text1_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    ok->setObjectName("OK_Button");
-    SetStringId(ok, kStrDialogOk);
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel_Button");
-    SetStringId(cancel, kStrDialogCancel);
-    top->addWidget(buttons);
+    const auto [ok, cancel] = AddOkCancelButtons(this, top, kStrDialogOk, kStrDialogCancel);
 
     connect(option1_, &QRadioButton::toggled, this, [this](bool on) {
         if (on) text1_->setEnabled(false);

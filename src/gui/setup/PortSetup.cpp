@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "gui/DialogButtons.h"
 #include "gui/LocalizeForm.h"
 #include "setup/PortSetupRules.h"
 #include "strings/StringIds.h"
@@ -178,15 +178,9 @@ void PortSetup::BuildLayout() {
         box->installEventFilter(this);
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    okButton_ = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    okButton_->setObjectName("OK_Button");
-    SetStringId(okButton_, kStrPortSetupOk);
-    okButton_->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel_Button");
-    SetStringId(cancel, kStrPortSetupCancel);
-    top->addWidget(buttons);
+    const OkCancelButtons row = AddOkCancelButtons(this, top, kStrPortSetupOk, kStrPortSetupCancel);
+    okButton_ = row.Ok;
+    QPushButton* cancel = row.Cancel;
 
     connect(okButton_, &QPushButton::clicked, this, &PortSetup::OnOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
