@@ -1,5 +1,6 @@
 // The runtime window over a real desktop session on a pseudo-terminal: the test plays the
 // device on the master side and drives the poll ticks by hand.
+#include "fakes/FakeDdeCommandHost.h"
 #include "gui/runtime/QuorvaneWindow.h"
 
 #include <fcntl.h>
@@ -30,15 +31,6 @@
 
 namespace quorvane {
 namespace {
-
-class RecordingClipboard : public LinkClipboard {
-  public:
-    void PutLink(const std::string& l, const std::string& t) override {
-        link = l;
-        text = t;
-    }
-    std::string link, text;
-};
 
 class QuorvaneWindowTest : public ::testing::Test {
   protected:
@@ -249,7 +241,8 @@ TEST_F(QuorvaneWindowTest, CopyPutsTheLinkOfTheFocusedBox) {
     g.RecordStructure = 1;
     g.ShowDateTime = kTrue;
     Start();
-    RecordingClipboard clipboard;
+    CallLog clipboardLog;
+    FakeLinkClipboard clipboard(clipboardLog);
     window->SetCopyClipboard(&clipboard);
     DeviceSends("x,42,y\r");
     window->Tick();
