@@ -1,4 +1,5 @@
 #include "gui/runtime/QuorvaneWindow.h"
+#include "gui/CodePageText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,10 +30,6 @@ namespace quorvane {
 namespace {
 
 const char* const kItemProperty = "quorvaneItem";
-
-QString FromBytes(const std::string& bytes) {
-    return QString::fromStdString(CodePage::ToUtf8(bytes));
-}
 
 // The Windows virtual-key code of a Qt key, for the keys the read-only boxes care about;
 // 0 for every other key.
@@ -279,9 +276,9 @@ void QuorvaneWindow::Apply() {
         Relayout();  // puts every text in place
     } else {
         for (size_t n = 1; n <= fields_.size(); ++n)
-            if (fieldDirty_.test(n)) fields_[n - 1]->setText(FromBytes(fieldText_[n]));
-        if (recordDirty_) recordNumber_->setText(FromBytes(recordText_));
-        if (dateTimeDirty_) dateTime_->setText(FromBytes(dateTimeText_));
+            if (fieldDirty_.test(n)) fields_[n - 1]->setText(FromCodePage(fieldText_[n]));
+        if (recordDirty_) recordNumber_->setText(FromCodePage(recordText_));
+        if (dateTimeDirty_) dateTime_->setText(FromCodePage(dateTimeText_));
     }
     fieldDirty_.reset();
     recordDirty_ = dateTimeDirty_ = false;
@@ -363,7 +360,7 @@ void QuorvaneWindow::Relayout() {
     for (size_t i = 0; i < stringButtons_.size(); ++i) {
         QPushButton* button = stringButtons_[i];
         button->setObjectName(QString("StringButton%1").arg(buttons_[i].Index));
-        button->setText(FromBytes(buttons_[i].Caption));
+        button->setText(FromCodePage(buttons_[i].Caption));
         place(button, l.StringButtons[i]);
         button->show();
         grow(button);
@@ -386,7 +383,7 @@ void QuorvaneWindow::Relayout() {
         label->show();
         QLineEdit* box = fields_[static_cast<size_t>(i)];
         place(box, l.Fields[static_cast<size_t>(i)]);
-        box->setText(FromBytes(fieldText_[static_cast<size_t>(i) + 1]));
+        box->setText(FromCodePage(fieldText_[static_cast<size_t>(i) + 1]));
         box->show();
         grow(box);
     }
@@ -401,8 +398,8 @@ void QuorvaneWindow::Relayout() {
     };
     placeBox(recordNumber_, l.RecordNumber);
     placeBox(dateTime_, l.DateTime);
-    recordNumber_->setText(FromBytes(recordText_));
-    dateTime_->setText(FromBytes(dateTimeText_));
+    recordNumber_->setText(FromCodePage(recordText_));
+    dateTime_->setText(FromCodePage(dateTimeText_));
     dateTime_->setVisible(dateTimeVisible_);
     dateTimeLabel_->setVisible(dateTimeVisible_);
     grow(recordLabel_);

@@ -1,4 +1,5 @@
 #include "gui/setup/AppSelect.h"
+#include "gui/CodePageText.h"
 
 #include <QEvent>
 #include <QFileDialog>
@@ -17,17 +18,7 @@
 
 namespace quorvane {
 
-namespace {
-
-QString Shown(const std::string& bytes) {
-    return QString::fromStdString(CodePage::ToUtf8(bytes));
-}
-
-std::string Bytes(const QString& text) {
-    return CodePage::FromUtf8(text.toStdString());
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool ExecutableFilterProxy::Shows(const QFileInfo& file, bool showAll) {
     return showAll || file.isDir() || (file.isFile() && file.isExecutable());
@@ -95,14 +86,14 @@ bool AppSelect::Edit() {
 }
 
 void AppSelect::Fill() {
-    appName_->setText(Shown(g_.TargetAppTitle));
-    appCmd_->setText(Shown(g_.TargetAppCommand));
+    appName_->setText(FromCodePage(g_.TargetAppTitle));
+    appCmd_->setText(FromCodePage(g_.TargetAppCommand));
     appName_->setFocus();
 }
 
 bool AppSelect::eventFilter(QObject* watched, QEvent* event) {
     if (watched == appName_ && event->type() == QEvent::FocusOut) {
-        const QString trimmed = Shown(TrimBlanks(Bytes(appName_->text())));
+        const QString trimmed = FromCodePage(TrimBlanks(ToCodePage(appName_->text())));
         if (trimmed != appName_->text()) appName_->setText(trimmed);
     }
     return QDialog::eventFilter(watched, event);
@@ -138,7 +129,7 @@ void AppSelect::OnBrowse() {
 }
 
 void AppSelect::OnOk() {
-    StoreTargetApp(g_, Bytes(appName_->text()), Bytes(appCmd_->text()));
+    StoreTargetApp(g_, ToCodePage(appName_->text()), ToCodePage(appCmd_->text()));
     accept();
 }
 

@@ -1,4 +1,5 @@
 #include "gui/setup/AsciiChart.h"
+#include "gui/CodePageText.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
@@ -22,10 +23,6 @@ namespace {
 constexpr int kEntryRole = Qt::UserRole;  // the entry's exact bytes
 constexpr int kVisibleRows = 16;
 
-QString FromBytes(std::string_view bytes) {
-    return QString::fromStdString(CodePage::ToUtf8(bytes));
-}
-
 // The character as the Char column shows it: control characters, which no font draws, are
 // left blank; their names stand beside them.
 QString ShownCharacter(char c) {
@@ -40,10 +37,10 @@ QTreeWidgetItem* CharacterItem(const std::string& entry) {
     const size_t tab = entry.find('\t');
     const std::string after = entry.substr(tab + 1);
     auto* item = new QTreeWidgetItem;
-    item->setText(0, FromBytes(entry.substr(0, tab)).trimmed());
+    item->setText(0, FromCodePage(entry.substr(0, tab)).trimmed());
     item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(1, ShownCharacter(after.at(0)));
-    item->setText(2, after.size() > 10 ? FromBytes(after.substr(10)).trimmed() : QString());
+    item->setText(2, after.size() > 10 ? FromCodePage(after.substr(10)).trimmed() : QString());
     item->setData(0, kEntryRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (int column = 0; column < 3; ++column) item->setFont(column, fixed);
@@ -135,7 +132,7 @@ void AsciiChart::AddExtraEntries(const std::vector<std::string>& entries) {
     extras_ = entries;
     for (size_t i = 0; i < entries.size(); ++i) {
         auto* item = new QTreeWidgetItem;
-        item->setText(0, FromBytes(entries[i]));
+        item->setText(0, FromCodePage(entries[i]));
         item->setData(0, kEntryRole,
                       QByteArray(entries[i].data(), static_cast<qsizetype>(entries[i].size())));
         item->setFont(0, QFontDatabase::systemFont(QFontDatabase::FixedFont));

@@ -1,4 +1,5 @@
 #include "gui/setup/DateTimeFormatDialog.h"
+#include "gui/CodePageText.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -38,14 +39,13 @@ bool frmDateTimeFmt::Edit() {
 }
 
 void frmDateTimeFmt::Fill() {
-    text1_->setText(QString::fromStdString(CodePage::ToUtf8(g_.DateTimeFormat)));
+    text1_->setText(FromCodePage(g_.DateTimeFormat));
     text1_->selectAll();
     text1_->setFocus();
 }
 
 void frmDateTimeFmt::OnOk() {
-    StoreText(g_.DateTimeFormat, CodePage::FromUtf8(text1_->text().toStdString()),
-              g_.ConfigChanged);
+    StoreText(g_.DateTimeFormat, ToCodePage(text1_->text()), g_.ConfigChanged);
     accept();
 }
 

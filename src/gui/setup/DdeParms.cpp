@@ -1,4 +1,5 @@
 #include "gui/setup/DdeParms.h"
+#include "gui/CodePageText.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -15,14 +16,6 @@
 namespace quorvane {
 
 namespace {
-
-QString Shown(const std::string& bytes) {
-    return QString::fromStdString(CodePage::ToUtf8(bytes));
-}
-
-std::string Bytes(const QString& text) {
-    return CodePage::FromUtf8(text.toStdString());
-}
 
 int CaptionOf(int kind) {
     switch (kind) {
@@ -106,9 +99,9 @@ void DDEParms::Fill(int kind) {
     commandsHelp_->setVisible(!link);
 
     const DdeDialogValues v = DdeValuesOf(g_, kind_);
-    app_->setText(Shown(v.App));
-    topic_->setText(Shown(v.Topic));
-    item_->setText(Shown(v.Item));
+    app_->setText(FromCodePage(v.App));
+    topic_->setText(FromCodePage(v.Topic));
+    item_->setText(FromCodePage(v.Item));
     linkStatus_->setChecked(v.LinkOnActivation);
     stripCrLf_->setChecked(v.StripCrLf);
     app_->setFocus();
@@ -117,9 +110,9 @@ void DDEParms::Fill(int kind) {
 
 void DDEParms::OnOk() {
     DdeDialogValues v;
-    v.App = Bytes(app_->text());
-    v.Topic = Bytes(topic_->text());
-    v.Item = Bytes(item_->text());
+    v.App = ToCodePage(app_->text());
+    v.Topic = ToCodePage(topic_->text());
+    v.Item = ToCodePage(item_->text());
     v.LinkOnActivation = linkStatus_->isChecked();
     v.StripCrLf = stripCrLf_->isChecked();
     StoreDdeValues(g_, kind_, v);

@@ -1,4 +1,5 @@
 #include "gui/setup/DdeTopicDialog.h"
+#include "gui/CodePageText.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -63,7 +64,7 @@ void DdeTopicDialog::Fill() {
     const bool specified = !g_.DdeTopicName.empty();
     (specified ? option2_ : option1_)->setChecked(true);
     text1_->setEnabled(specified);
-    text1_->setText(QString::fromStdString(CodePage::ToUtf8(g_.DdeTopicName)));
+    text1_->setText(FromCodePage(g_.DdeTopicName));
     (specified ? static_cast<QWidget*>(text1_) : option1_)->setFocus();
 }
 
@@ -85,7 +86,7 @@ void DdeTopicDialog::ChooseSpecified() {
 
 void DdeTopicDialog::OnOk() {
     const std::optional<std::string> topic =
-        ChosenDdeTopic(option2_->isChecked(), CodePage::FromUtf8(text1_->text().toStdString()));
+        ChosenDdeTopic(option2_->isChecked(), ToCodePage(text1_->text()));
     if (!topic) {
         messages_.Beep();
         messages_.Show(LoadString(kStrDdeTopicBlank) + "\n" + LoadString(kStrDdeTopicBlankHelp),
