@@ -1,22 +1,16 @@
 #include "app/HeadlessRunner.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QSocketNotifier>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <memory>
 
 #include "app/DesktopServices.h"
 #include "app/DesktopSession.h"
+#include "app/QuitSignals.h"
 #include "config/ConfigFile.h"
 #include "config/SetupGlobals.h"
 #include "config/UserFile.h"
@@ -31,30 +25,6 @@
 namespace quorvane {
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-// Only tells the event loop; the quit itself runs there, between ticks.
-void OnQuitSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-bool InstallQuitSignals() {
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-    struct sigaction action {};
-    action.sa_handler = OnQuitSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    // A hang-up (the terminal or the session that started the program goes) quits too: the
-    // default action would end the program without closing the port.
-    for (const int quit : {SIGINT, SIGTERM, SIGHUP}) sigaction(quit, &action, nullptr);
-    // A log on a closed pipe fails its write (and says so) instead of ending the program.
-    signal(SIGPIPE, SIG_IGN);
-    return true;
-}
 
 bool LoadConfiguration(const CommandLine& command, SetupGlobals& g, Messages& messages) {
     // A file that cannot be read is named with the reason, before any parsing.
@@ -106,20 +76,13 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     RuntimeSession& session = desktop.Session();
     g.RunMode = kRunNormal;
     if (!OpenPort(g, desktop.Port(), messages)) return 1;
-    if (!InstallQuitSignals()) {
-        std::cerr << "quorvane: cannot watch for signals: " << std::strerror(errno) << "\n";
+    const QuitSignals quitSignals([&session] { session.Quit(); });
+    if (!quitSignals.Installed()) {
+        std::cerr << "quorvane: cannot watch for signals: " << quitSignals.Error() << "\n";
         ClosePort(desktop.Port());
         return 1;
     }
     desktop.Activate();
-
-    QSocketNotifier quitNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&session] {
-        char buffer[16];
-        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
-        }
-        session.Quit();
-    });
     desktop.StartPolling();
 
     app.exec();

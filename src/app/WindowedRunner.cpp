@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/QuitSignals.h"
 #include "config/SetupGlobals.h"
 #include "config/UserFile.h"
 #include "gui/AboutBox.h"
@@ -66,6 +67,12 @@ int RunWindowed(const CommandLine& command, int argc, char** argv) {
     g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
     MainForm form(g, messages, locale, std::move(devices));
     QObject::connect(&form, &MainForm::ProgramEnded, &app, &QApplication::quit);
+    // The program ends by its own rules: the setup window hides while a runtime window is
+    // active, and the runtime window may sit in the tray with no window shown at all.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QuitSignals quitSignals([&form] { form.QuitNow(); });
+    if (!quitSignals.Installed())
+        std::cerr << "quorvane: cannot watch for signals: " << quitSignals.Error() << "\n";
     QApplication::restoreOverrideCursor();
     AboutBox::CloseSplash();
 

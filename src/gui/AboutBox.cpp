@@ -49,9 +49,9 @@ AboutBox::AboutBox(Kind kind, QWidget* parent)
     qtVersion_->setObjectName("qtVersion");
     language_ = new QLabel(this);
     language_->setObjectName("language");
-    terms_ = new QLabel(this);
-    terms_->setObjectName("terms");
-    SetStringId(terms_, kStrAboutFreeToUse);
+    summary_ = new QLabel(this);
+    summary_->setObjectName("summary");
+    SetStringId(summary_, kStrDesktopComment);  // what the program is; no licence is claimed
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(name_);
@@ -59,7 +59,7 @@ AboutBox::AboutBox(Kind kind, QWidget* parent)
     texts->addWidget(qtVersion_);
     texts->addWidget(language_);
     texts->addSpacing(8);
-    texts->addWidget(terms_);
+    texts->addWidget(summary_);
     texts->addStretch();
 
     auto* body = new QHBoxLayout;

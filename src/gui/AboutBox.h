@@ -41,7 +41,7 @@ class AboutBox : public QDialog {
     QLabel* version_;
     QLabel* qtVersion_;
     QLabel* language_;
-    QLabel* terms_;
+    QLabel* summary_;
     QPushButton* ok_;
 };
 

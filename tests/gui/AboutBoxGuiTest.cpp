@@ -6,6 +6,8 @@
 
 #include "gui/AboutBox.h"
 #include "gui/GuiApp.h"
+#include "gui/LocalizeForm.h"
+#include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
@@ -33,7 +35,7 @@ TEST_F(AboutBoxTest, ShowsNameVersionsLanguageTermsIconAndADefaultOk) {
     EXPECT_EQ(LabelText(&box, "version"), QString("Version ") + QUORVANE_VERSION);
     EXPECT_EQ(LabelText(&box, "qtVersion"), QString("Qt version ") + qVersion());
     EXPECT_EQ(LabelText(&box, "language"), "Interface language: English");
-    EXPECT_EQ(LabelText(&box, "terms"), "Quorvane is free to use.");
+    EXPECT_EQ(LabelText(&box, "summary"), UiText(kStrDesktopComment));
     auto* icon = box.findChild<QLabel*>("icon");
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(icon->pixmap().isNull());

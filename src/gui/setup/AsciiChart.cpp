@@ -65,8 +65,6 @@ AsciiChart::AsciiChart(SetupGlobals& g, QWidget* parent) : QDialog(parent), g_(g
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_->header()->setStretchLastSection(true);
     AddCharacterRows();
-    const int rowHeight = list_->sizeHintForRow(0) > 0 ? list_->sizeHintForRow(0) : 16;
-    list_->setMinimumHeight(rowHeight * kVisibleRows + list_->header()->sizeHint().height());
 
     ok_ = new QPushButton(this);
     ok_->setObjectName("OK");
@@ -97,6 +95,20 @@ AsciiChart& AsciiChart::Shared(SetupGlobals& g) {
     return *chart;
 }
 
+void AsciiChart::FitList() {
+    // Whole rows only: the header and the row height depend on the interface font, which the
+    // language sets after the chart was made.
+    const int rowHeight = list_->sizeHintForRow(0) > 0 ? list_->sizeHintForRow(0) : 16;
+    list_->setFixedHeight(rowHeight * kVisibleRows + list_->header()->sizeHint().height() +
+                          2 * list_->frameWidth());
+}
+
+void AsciiChart::showEvent(QShowEvent* event) {
+    FitList();
+    adjustSize();
+    QDialog::showEvent(event);
+}
+
 void AsciiChart::AddCharacterRows() {
     for (const std::string& entry : AsciiChartEntries())
         list_->addTopLevelItem(CharacterItem(entry));
@@ -105,6 +117,7 @@ void AsciiChart::AddCharacterRows() {
 std::string AsciiChart::Pick(QWidget* parent) {
     picked_.clear();
     setWindowModality(Qt::ApplicationModal);
+    FitList();
     adjustSize();
     if (parent) move(parent->window()->frameGeometry().center() - rect().center());
     list_->setFocus();

@@ -48,10 +48,13 @@ class AsciiChart : public QDialog {
 
     void reject() override;  // Cancel, Escape and the close box pick nothing
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void Choose();
     void AddCharacterRows();
-    void FitColumns();
+    void FitList();
 
     SetupGlobals& g_;
     QTreeWidget* list_;

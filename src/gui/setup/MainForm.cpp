@@ -296,7 +296,11 @@ void MainForm::StartRuntime() {
         // The window is still in its own close handler: let it finish first.
         QTimer::singleShot(0, this, [this] {
             runtime_.reset();
-            controller_.RuntimeClosed();
+            if (quitting_) {
+                EndProgram();
+            } else {
+                controller_.RuntimeClosed();
+            }
         });
     });
     runtime_->Activate();
@@ -322,6 +326,26 @@ void MainForm::UnloadSetup() {
 void MainForm::EndProgram() {
     // Also reached before the event loop runs (a start file that did not load).
     QTimer::singleShot(0, this, [this] { emit ProgramEnded(); });
+}
+
+void MainForm::QuitNow() {
+    // A box waiting for an answer is answered as if cancelled: nobody is left to answer it.
+    for (int open = 0; open < 16; ++open) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    }
+    if (quitting_) return;
+    quitting_ = true;
+    if (runtime_) {
+        runtime_->close();  // its end comes back through Unloaded
+    } else {
+        EndProgram();
+    }
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

@@ -39,6 +39,9 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     SetupController& Controller() { return controller_; }
     // The runtime window while one is active (tests), else null.
     QuorvaneWindow* Runtime() const { return runtime_.get(); }
+    // Ends the program at once (a quit signal): open boxes are cancelled, an active runtime
+    // window closes its port first; nothing is asked, so unsaved setup edits stay unsaved.
+    void QuitNow();
 
   signals:
     // The program should end (the event loop quits on it).
@@ -101,6 +104,7 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     std::unique_ptr<AppSelect> appSelect_;
     std::unique_ptr<DDEParms> ddeParms_;
     std::unique_ptr<QuorvaneWindow> runtime_;
+    bool quitting_ = false;
 };
 
 }  // namespace quorvane

@@ -1,0 +1,173 @@
+// The real windowed `quorvane` on a private X display and session bus: a file on the command
+// line runs at once with no setup window, the setup window activates Test mode and comes back
+// after it, and a quit signal ends either the way the program's own Quit does.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "config/ConfigTestSupport.h"
+#include "e2e/BusTools.h"
+#include "e2e/ChildProcess.h"
+#include "e2e/XvfbDesktop.h"
+
+namespace quorvane {
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::ChildProcess;
+using e2e::DdeCall;
+using e2e::In;
+using e2e::NameHasOwner;
+using e2e::PrivateBusEnvironment;
+using e2e::WaitForName;
+using e2e::XvfbDesktop;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+constexpr auto kWait = 20s;
+constexpr int kWaitMs = 20000;
+
+class WindowsE2e : public ::testing::Test {
+  protected:
+    WindowsE2e() {
+        setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+        setenv("XDG_DATA_HOME", folder.File("data").c_str(), 1);
+        if (const char* display = std::getenv("DISPLAY")) savedDisplay = display;
+    }
+    ~WindowsE2e() override {
+        if (savedDisplay.empty())
+            unsetenv("DISPLAY");
+        else
+            setenv("DISPLAY", savedDisplay.c_str(), 1);
+    }
+    void SetUp() override {
+        ASSERT_FALSE(PrivateBusEnvironment::Address().empty());
+        for (const char* tool : {"Xvfb", "openbox", "xdotool"}) {
+            if (!XvfbDesktop::OnPath(tool)) GTEST_SKIP() << tool << " is not installed";
+        }
+        std::string why;
+        ASSERT_TRUE(desktop.Start(why)) << why;
+        setenv("DISPLAY", desktop.name().c_str(), 1);
+    }
+
+    // Balance readings every 50 ms, without end, on a pseudo-terminal; quiet: none at all.
+    bool StartSim(bool quiet = false) {
+        std::vector<std::string> args{QUORVANE_SIM_PROGRAM, "--profile", "balance", "--interval",
+                                      "50"};
+        if (quiet) args.insert(args.end(), {"--count", "0"});
+        if (!sim.Start(args, folder.File("sim.err"))) return false;
+        const auto line = sim.ReadLine(In(kWait));
+        if (!line || line->rfind("/dev/", 0) != 0) return false;
+        pty = *line;
+        return true;
+    }
+    bool StartProgram(std::vector<std::string> args) {
+        args.insert(args.begin(), QUORVANE_PROGRAM);
+        args.insert(args.end(), {"--port", "COM1=" + pty});
+        return program.Start(args, errPath, folder.File("program.out"));
+    }
+    std::string LogConfig() {
+        SetupGlobals g = testing::FileNewSettings();
+        g.Parity = 0;  // the simulated device speaks 8N1
+        g.DataBitsIndex = 3;
+        g.Mode = kModeLog;
+        g.LogFileName = folder.File("records.log");
+        const std::string path = folder.File("run.qv3");
+        WriteBytes(path, testing::Serialize(g));
+        return path;
+    }
+    unsigned long WaitForWindow(const std::string& title) {
+        unsigned long window = 0;
+        XvfbDesktop::WaitFor([&] { return (window = desktop.WindowNamed(title)) != 0; }, kWaitMs);
+        return window;
+    }
+    bool Visible(const std::string& title) {
+        return !desktop.Run({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"})
+                    .empty();
+    }
+    // Keys into window, activated first so that the keys reach it.
+    void Keys(unsigned long window, std::initializer_list<const char*> keys) {
+        ASSERT_TRUE(desktop.Activate(window));
+        for (const char* key : keys) {
+            desktop.Run({"xdotool", "key", "--clearmodifiers", key});
+            std::this_thread::sleep_for(200ms);  // a menu opens between two keys
+        }
+    }
+    long RecordNumber() {
+        const e2e::ShellResult r = DdeCall("Quorvane.COM1", "Request", "RecordNumber");
+        const size_t quote = r.out.find('\'');
+        return quote == std::string::npos ? -1 : std::atol(r.out.c_str() + quote + 1);
+    }
+    std::string Err() { return ReadBytes(errPath); }
+
+    testing::ScratchFolder folder;
+    const std::string errPath = folder.File("program.err");
+    std::string savedDisplay;
+    XvfbDesktop desktop;
+    ChildProcess sim, program;
+    std::string pty;
+};
+
+TEST_F(WindowsE2e, AFileOnTheCommandLineRunsAtOnceAndQuitEndsTheProgram) {
+    ASSERT_TRUE(StartSim());
+    ASSERT_TRUE(StartProgram({LogConfig()}));
+    const unsigned long window = WaitForWindow("Quorvane - COM1");
+    ASSERT_NE(window, 0u) << Err();
+    EXPECT_FALSE(Visible("Quorvane Setup.*")) << "the setup window never shows in Normal mode";
+
+    ASSERT_TRUE(WaitForName("Quorvane.COM1")) << Err();
+    ASSERT_TRUE(XvfbDesktop::WaitFor([&] { return RecordNumber() >= 3; }, kWaitMs)) << Err();
+    const long seen = RecordNumber();
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return RecordNumber() > seen; }, kWaitMs));
+    EXPECT_NE(ReadBytes(folder.File("records.log")).find("\r"), std::string::npos);
+
+    Keys(window, {"alt+q", "q"});
+    EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
+    EXPECT_FALSE(NameHasOwner("Quorvane.COM1"));
+}
+
+// A new configuration types into Notepad, which this desktop cannot start: a quiet device
+// brings no record to type.
+TEST_F(WindowsE2e, TestModeHidesTheSetupWindowUntilTheRuntimeWindowQuits) {
+    ASSERT_TRUE(StartSim(true));
+    ASSERT_TRUE(StartProgram({}));
+    const unsigned long setup = WaitForWindow("Quorvane Setup \\(Untitled\\)");
+    ASSERT_NE(setup, 0u) << Err();
+
+    Keys(setup, {"alt+a", "t"});
+    const unsigned long runtime = WaitForWindow("Quorvane - COM1");
+    ASSERT_NE(runtime, 0u) << Err();
+
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return !Visible("Quorvane Setup.*"); }, kWaitMs));
+
+    Keys(runtime, {"alt+q", "q"});
+    ASSERT_TRUE(
+        XvfbDesktop::WaitFor([&] { return Visible("Quorvane Setup \\(Untitled\\)"); }, kWaitMs))
+        << Err();
+    EXPECT_FALSE(Visible("Quorvane - COM1"));
+    EXPECT_FALSE(program.Wait(In(500ms)).has_value()) << "the program must still run";
+
+    Keys(setup, {"alt+f", "x"});
+    EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
+}
+
+// Also while a box waits for an answer inside a tick (the first record's target, Notepad,
+// cannot start).
+TEST_F(WindowsE2e, AQuitSignalClosesTheRuntimeWindowAndItsPort) {
+    ASSERT_TRUE(StartSim());
+    ASSERT_TRUE(StartProgram({}));
+    const unsigned long setup = WaitForWindow("Quorvane Setup \\(Untitled\\)");
+    ASSERT_NE(setup, 0u) << Err();
+    Keys(setup, {"alt+a", "t"});
+    ASSERT_NE(WaitForWindow("Quorvane - COM1"), 0u) << Err();
+    ASSERT_TRUE(WaitForName("Quorvane.COM1")) << Err();
+    ASSERT_NE(WaitForWindow("Quorvane Error"), 0u);
+
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
+    EXPECT_FALSE(NameHasOwner("Quorvane.COM1"));
+}
+
+}  // namespace
+}  // namespace quorvane
