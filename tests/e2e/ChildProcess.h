@@ -88,6 +88,7 @@ class ChildProcess {
     void Signal(int signal) {
         if (pid_ > 0) kill(pid_, signal);
     }
+    pid_t pid() const { return pid_; }
     // The exit code, or nothing when it has not ended by the deadline (or died by a signal:
     // -signal then).
     std::optional<int> Wait(Deadline deadline) {

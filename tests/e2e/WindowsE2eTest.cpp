@@ -67,8 +67,9 @@ class WindowsE2e : public ::testing::Test {
         args.insert(args.end(), {"--port", "COM1=" + pty});
         return program.Start(args, errPath, folder.File("program.out"));
     }
-    std::string LogConfig() {
+    std::string LogConfig(bool minimizeOnActivation = false) {
         SetupGlobals g = testing::FileNewSettings();
+        g.MinimizeOnActivation = minimizeOnActivation ? kTrue : kFalse;
         g.Parity = 0;  // the simulated device speaks 8N1
         g.DataBitsIndex = 3;
         g.Mode = kModeLog;
@@ -100,6 +101,34 @@ class WindowsE2e : public ::testing::Test {
         return quote == std::string::npos ? -1 : std::atol(r.out.c_str() + quote + 1);
     }
     std::string Err() { return ReadBytes(errPath); }
+    std::string WindowState(unsigned long window) {
+        return desktop.Run({"xprop", "-id", std::to_string(window), "WM_STATE"});
+    }
+    // The program's tray icon: its small window embedded in the panel.
+    unsigned long TrayIcon() {
+        unsigned long icon = 0;
+        XvfbDesktop::WaitFor(
+            [&] {
+                const std::string ids = desktop.Run(
+                    {"xdotool", "search", "--pid", std::to_string(program.pid()), "--name", "."});
+                for (size_t at = 0; at < ids.size();) {
+                    const size_t lf = ids.find('\n', at);
+                    const std::string id = ids.substr(at, lf - at);
+                    at = lf == std::string::npos ? ids.size() : lf + 1;
+                    if (id.empty()) continue;
+                    if (desktop.Run({"xdotool", "getwindowgeometry", id}).find("22x22") !=
+                        std::string::npos)
+                        icon = std::strtoul(id.c_str(), nullptr, 10);
+                }
+                return icon != 0;
+            },
+            kWaitMs);
+        return icon;
+    }
+    void ClickTray(unsigned long icon, const char* button, int clicks) {
+        desktop.Run({"xdotool", "mousemove", "--window", std::to_string(icon), "8", "8", "click",
+                     "--repeat", std::to_string(clicks), "--delay", "60", button});
+    }
 
     testing::ScratchFolder folder;
     const std::string errPath = folder.File("program.err");
@@ -149,6 +178,61 @@ TEST_F(WindowsE2e, TestModeHidesTheSetupWindowUntilTheRuntimeWindowQuits) {
     EXPECT_FALSE(program.Wait(In(500ms)).has_value()) << "the program must still run";
 
     Keys(setup, {"alt+f", "x"});
+    EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
+}
+
+// Under a panel with a tray, a window minimized on activation leaves only its icon: a
+// double-click shows About, the icon's menu opens the window again.
+TEST_F(WindowsE2e, MinimizedBehindTheTrayIconAndOpenedFromItsMenu) {
+    if (!XvfbDesktop::OnPath("tint2")) GTEST_SKIP() << "tint2 is not installed";
+    desktop.Spawn({"sh", "-c", "exec tint2 >/dev/null 2>&1"}, {});
+    // The tray is there once the panel is: the program looks for it when its window shows.
+    ASSERT_TRUE(XvfbDesktop::WaitFor(
+        [&] {
+            return !desktop.Run({"xdotool", "search", "--class", "tint2"}).empty();
+        },
+        kWaitMs));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(StartSim());
+    ASSERT_TRUE(StartProgram({LogConfig(true)}));
+    const unsigned long window = WaitForWindow("Quorvane - COM1");
+    ASSERT_NE(window, 0u) << Err();
+    const unsigned long icon = TrayIcon();
+    ASSERT_NE(icon, 0u);
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return !Visible("Quorvane - COM1"); }, kWaitMs));
+
+    ClickTray(icon, "1", 2);
+    const unsigned long about = WaitForWindow("About Quorvane");
+    ASSERT_NE(about, 0u);
+    Keys(about, {"Return"});
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return !Visible("About Quorvane"); }, kWaitMs));
+
+    ClickTray(icon, "3", 1);
+    std::this_thread::sleep_for(300ms);
+    desktop.Run({"xdotool", "key", "Down", "Return"});  // the first item opens the window
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return Visible("Quorvane - COM1"); }, kWaitMs));
+    EXPECT_NE(WindowState(window).find("Normal"), std::string::npos) << WindowState(window);
+
+    Keys(window, {"alt+q", "q"});
+    EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
+}
+
+// Without a tray the window minimizes where the desktop keeps it, and every tray action is on
+// its menus.
+TEST_F(WindowsE2e, WithoutATrayTheWindowMinimizesAndItsMenusDoTheRest) {
+    ASSERT_TRUE(StartSim());
+    ASSERT_TRUE(StartProgram({LogConfig(true)}));
+    const unsigned long window = WaitForWindow("Quorvane - COM1");
+    ASSERT_NE(window, 0u) << Err();
+    EXPECT_TRUE(XvfbDesktop::WaitFor(
+        [&] { return WindowState(window).find("Iconic") != std::string::npos; }, kWaitMs))
+        << WindowState(window);
+    Keys(window, {"alt+a"});  // About...
+    const unsigned long about = WaitForWindow("About Quorvane");
+    ASSERT_NE(about, 0u);
+    Keys(about, {"Return"});
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return !Visible("About Quorvane"); }, kWaitMs));
+    Keys(window, {"alt+q", "q"});
     EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
 }
 

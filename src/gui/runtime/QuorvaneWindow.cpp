@@ -238,11 +238,11 @@ void QuorvaneWindow::Activate() {
     activating_ = false;
     Apply();
     setWindowFlag(Qt::WindowStaysOnTopHint, IsTrue(g_.AlwaysOnTop));
+    show();
     if (minimizeRequested_) {
+        // Minimized after the map: window managers do not all honour an initial iconic state.
         minimizeRequested_ = false;
         showMinimized();
-    } else {
-        show();
     }
     shown_ = true;
     // The first field box starts with the focus, so Copy has a box from the start.
