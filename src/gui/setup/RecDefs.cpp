@@ -369,6 +369,12 @@ void RecDefs::OnFocusChanged(QWidget* now) {
     }
 }
 
+void RecDefs::showEvent(QShowEvent* event) {
+    // The button row makes its OK the default when it is shown; here no button is.
+    QDialog::showEvent(event);
+    ok_->setDefault(false);
+}
+
 void RecDefs::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         auto* button = qobject_cast<QPushButton*>(focusWidget());

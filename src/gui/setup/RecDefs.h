@@ -67,6 +67,7 @@ class RecDefs : public QDialog {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildLayout();
