@@ -190,8 +190,10 @@ void RecDefs::BuildLayout() {
     };
     connect(fieldFormat_->lineEdit(), &QLineEdit::textEdited, this, storeFormat);
     connect(fieldFormat_, &QComboBox::activated, this, storeFormat);
-    connect(filterTypes_, &QComboBox::activated, this, [this](int index) {
-        working_.Filter[current_] = FilterLetterAfterChoice(working_.Filter[current_], index);
+    // Any way of choosing (keys, wheel, the list) counts; showing a field does not.
+    connect(filterTypes_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!filling_)
+            working_.Filter[current_] = FilterLetterAfterChoice(working_.Filter[current_], index);
     });
     connect(length_, &WizardNumericBox::digitsEdited, this, &RecDefs::OnLengthEdited);
 }
