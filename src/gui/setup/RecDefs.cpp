@@ -174,8 +174,10 @@ void RecDefs::BuildLayout() {
     connect(next_, &QPushButton::clicked, this, &RecDefs::NextField);
     connect(previous_, &QPushButton::clicked, this, &RecDefs::PreviousField);
     connect(keyButton_, &QPushButton::clicked, this, &RecDefs::PickKeystroke);
-    AsciiChart& picker = chart_ ? *chart_ : AsciiChart::Shared(g_);
-    ConnectAsciiChartButton(asciiButton_, picker, [this] { return target_; });
+    // The shared chart is only made when it is first asked for.
+    connect(asciiButton_, &QPushButton::clicked, this, [this] {
+        if (target_) PickIntoBox(chart_ ? *chart_ : AsciiChart::Shared(g_), *target_);
+    });
 
     connect(preamble_, &QPlainTextEdit::textChanged, this, [this] {
         if (!filling_) g_.ConfigChanged = kTrue;

@@ -28,10 +28,12 @@ class WizardNumericBox;
 
 // The keystroke picker as the editor uses it (empty functions do nothing).
 struct KeystrokePickerHooks {
-    std::function<std::string(QWidget* parent)>
-        Pick;                              // one keystroke in the macro notation, "" when cancelled
-    std::function<void()> RemoveNulEntry;  // PrepareFieldEditor takes "NUL" off the picker's list
-    std::function<void()> RestoreNulEntry;  // Cancel/OK put it back at the top, selected
+    // One keystroke in the macro notation (code-page bytes), "" when cancelled.
+    std::function<std::string(QWidget* parent)> Pick;
+    // PrepareFieldEditor takes "NUL" off the picker's list; Cancel and OK put it back at the
+    // top, selected.
+    std::function<void()> RemoveNulEntry;
+    std::function<void()> RestoreNulEntry;
 };
 
 class RecDefs : public QDialog {

@@ -91,8 +91,10 @@ RecType::RecType(SetupGlobals& g, Messages& messages, AsciiChart* chart, QWidget
         ControlTextLineEdit* box = group == startOfRec_ ? text1_ : text2_;
         connect(special, &QAbstractButton::clicked, this, [this, box] { EnterBox(box); });
     }
-    AsciiChart& picker = chart_ ? *chart_ : AsciiChart::Shared(g_);
-    ConnectAsciiChartButton(command1_, picker, [this] { return target_; });
+    // The shared chart is only made when it is first asked for.
+    connect(command1_, &QPushButton::clicked, this, [this] {
+        if (target_) PickIntoBox(chart_ ? *chart_ : AsciiChart::Shared(g_), *target_);
+    });
     connect(continue_, &QPushButton::clicked, this, &RecType::Continue);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(qApp, &QApplication::focusChanged, this,
