@@ -162,6 +162,17 @@ TEST_F(RecDefsTest, TooLongALengthIsRefusedWhileTyping) {
     EXPECT_EQ(messages.shown.size(), 2u);
 }
 
+TEST_F(RecDefsTest, BytesDefinedStopAt32767) {
+    FixedBytes(32766);
+    TypeLength("30000");
+    Button("NextField")->click();
+    TypeLength("5000");
+    EXPECT_EQ(Label("BytesDefined")->text(), "32767");
+    Button("OK_Button")->click();
+    EXPECT_EQ(messages.shown.back().title, "Field Length Error");
+    EXPECT_TRUE(editor.isVisible());
+}
+
 TEST_F(RecDefsTest, FixedLengthFieldsWithACrEndTakeTheirCountFromTheFirstZeroLength) {
     g.RecordStructure = 2;
     g.NumberOfFields = 40;
