@@ -158,7 +158,7 @@ void RecDefs::BuildLayout() {
     SetStringId(keyButton_, kStrRecDefsKeystrokeList);
     asciiButton_ = new QPushButton(this);
     asciiButton_->setObjectName("AsciiButton");
-    SetStringId(asciiButton_, kStrRecDefsAsciiChart);
+    SetStringId(asciiButton_, kStrAsciiChartButton);
     buttons->addWidget(keyButton_);
     buttons->addWidget(asciiButton_);
     const OkCancelButtons row = AddOkCancelButtons(this, buttons, kStrRecDefsOk, kStrRecDefsCancel);
