@@ -7,8 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "config/CodePage.h"
 #include "gui/CodePageText.h"
@@ -87,7 +90,6 @@ TransTbl::TransTbl(SetupGlobals& g, AsciiChart& chart, QWidget* parent)
     }
     const int rowHeight = list_->sizeHintForRow(0) > 0 ? list_->sizeHintForRow(0) : 16;
     list_->setMinimumHeight(rowHeight * kVisibleRows + list_->header()->sizeHint().height());
-    list_->setMinimumWidth(fontMetrics().averageCharWidth() * 56);
 
     auto* resetHelp = new QLabel(this);
     resetHelp->setWordWrap(true);
@@ -158,7 +160,14 @@ void TransTbl::done(int result) {
 
 void TransTbl::FillRows() {
     for (int code = 0; code < 256; ++code) ShowRow(code);
-    list_->resizeColumnToContents(kTranslationColumn);
+    // Wide enough for every column without scrolling sideways, in either language.
+    const QAbstractItemView* view = list_;  // the tree view's own hint is not public
+    int width = 0;
+    for (int column = 0; column < 4; ++column)
+        width +=
+            std::max(view->sizeHintForColumn(column), list_->header()->sectionSizeHint(column));
+    list_->setMinimumWidth(width + list_->verticalScrollBar()->sizeHint().width() +
+                           2 * list_->frameWidth() + list_->fontMetrics().averageCharWidth() * 6);
 }
 
 void TransTbl::ShowRow(int code) {
