@@ -59,10 +59,5 @@ TEST(OutputStringRulesTest, IntervalBoxTakesDigitsAndBackspace) {
         EXPECT_FALSE(IntervalBoxAccepts(code)) << code;
 }
 
-TEST(OutputStringRulesTest, StringNames) {
-    EXPECT_EQ(StringNameEntry(1), "String1");
-    EXPECT_EQ(StringNameEntry(20), "String20");
-}
-
 }  // namespace
 }  // namespace quorvane
