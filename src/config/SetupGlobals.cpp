@@ -12,15 +12,27 @@ constexpr std::array<int32_t, 12> kBaudTable = {110,  300,   600,   1200,  2400,
                                                 9600, 14400, 19200, 38400, 57600, 115200};
 
 void ResetTransferTables(SetupGlobals& g) {
-    g.TransferCharTableDde.assign(256, '\0');
-    g.TransferCharTableLog.assign(256, '\0');
-    for (int b = 0; b < 256; ++b) {
-        const char c = static_cast<char>(b);
-        g.InputTranslation[b] = std::string(1, c);
-        g.TransferCharTableLog[b] = c;
-        g.TransferCharTableDde[b] = b < 32 ? '\0' : c;
-        g.TransferKeyTable[b] = (b < 32 || (b >= 128 && b < 160)) ? "NUL" : std::string(1, c);
-    }
+    g.InputTranslation = DefaultInputTranslation();
+    g.TransferCharTableDde = DefaultTransferCharTableDde();
+    g.TransferCharTableLog = DefaultTransferCharTableLog();
+    g.TransferKeyTable = DefaultTransferKeyTable(IsTrue(g.DirectKeyEvents));
+}
+
+}  // namespace
+
+const std::array<const char*, 7> kNamedFormatStoredNames = {
+    "", "General Number", "Currency", "Fixed", "Standard", "Percent", "Scientific"};
+
+std::array<std::string, 256> DefaultInputTranslation() {
+    std::array<std::string, 256> table;
+    for (int b = 0; b < 256; ++b) table[b] = std::string(1, static_cast<char>(b));
+    return table;
+}
+
+std::array<std::string, 256> DefaultTransferKeyTable(bool directKeyEvents) {
+    std::array<std::string, 256> table;
+    for (int b = 0; b < 256; ++b)
+        table[b] = (b < 32 || (b >= 128 && b < 160)) ? "NUL" : std::string(1, static_cast<char>(b));
     static const struct {
         int code;
         const char* macro;
@@ -28,16 +40,24 @@ void ResetTransferTables(SetupGlobals& g) {
                        {40, "{(}"},        {41, "{)}"},      {43, "{+}"},     {91, "{[}"},
                        {93, "{]}"},        {94, "{^}"},      {123, "{{}"},    {125, "{}}"},
                        {126, "{~}"},       {127, "{DELETE}"}};
-    for (const auto& entry : kKeyEntries) g.TransferKeyTable[entry.code] = entry.macro;
-    const char* space = IsTrue(g.DirectKeyEvents) ? " " : "{ }";
-    g.TransferKeyTable[32] = space;
-    g.TransferKeyTable[160] = space;
+    for (const auto& entry : kKeyEntries) table[entry.code] = entry.macro;
+    const char* space = directKeyEvents ? " " : "{ }";
+    table[32] = space;
+    table[160] = space;
+    return table;
 }
 
-}  // namespace
+std::string DefaultTransferCharTableDde() {
+    std::string table = DefaultTransferCharTableLog();
+    std::fill(table.begin(), table.begin() + 32, '\0');
+    return table;
+}
 
-const std::array<const char*, 7> kNamedFormatStoredNames = {
-    "", "General Number", "Currency", "Fixed", "Standard", "Percent", "Scientific"};
+std::string DefaultTransferCharTableLog() {
+    std::string table(256, '\0');
+    for (int b = 0; b < 256; ++b) table[b] = static_cast<char>(b);
+    return table;
+}
 
 int32_t BaudRate(int index) {
     if (index < 0 || index >= static_cast<int>(kBaudTable.size())) return 9600;

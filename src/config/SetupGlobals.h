@@ -142,6 +142,15 @@ extern const std::array<const char*, 7> kNamedFormatStoredNames;
 // homeDirectory is where the default log file lives (Quorvane.Log there).
 void ResetToDefaults(SetupGlobals& g, const std::string& homeDirectory);
 
+// The File New pre-input table: every byte translates to itself.
+std::array<std::string, 256> DefaultInputTranslation();
+// The File New pre-transfer tables: the keystroke table (a space is " " instead of "{ }"
+// when keystrokes are the program's own key events), and the DDE and log character tables
+// (256 characters each; position b+1 replaces byte b).
+std::array<std::string, 256> DefaultTransferKeyTable(bool directKeyEvents);
+std::string DefaultTransferCharTableDde();
+std::string DefaultTransferCharTableLog();
+
 // The default log file setting (code-page bytes) for a home directory (UTF-8):
 // <home>/Quorvane.Log, or the bare Quorvane.Log when the code page cannot hold <home>.
 std::string DefaultLogFileName(const std::string& homeDirectory);
