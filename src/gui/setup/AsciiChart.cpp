@@ -49,7 +49,7 @@ QTreeWidgetItem* CharacterItem(const std::string& entry) {
 
 }  // namespace
 
-AsciiChart::AsciiChart(SetupGlobals& g, QWidget* parent) : QDialog(parent), g_(g) {
+AsciiChart::AsciiChart(SetupGlobals& g, QWidget* parent) : QDialog(parent), g_(&g) {
     setObjectName("AsciiChart");
     SetStringId(this, kStrAsciiChartTitle);
 
@@ -92,6 +92,7 @@ AsciiChart::AsciiChart(SetupGlobals& g, QWidget* parent) : QDialog(parent), g_(g
 
 AsciiChart& AsciiChart::Shared(SetupGlobals& g) {
     static AsciiChart* chart = new AsciiChart(g);
+    chart->g_ = &g;  // made once, but a new configuration object (a test) is taken up
     return *chart;
 }
 
@@ -135,7 +136,7 @@ void AsciiChart::Choose() {
     const std::string pick = AsciiChartPick(extras_, CurrentRow());
     if (pick.empty()) return;  // no entry chosen: the chart stays open
     picked_ = pick;
-    g_.ConfigChanged = kTrue;
+    g_->ConfigChanged = kTrue;
     accept();
 }
 

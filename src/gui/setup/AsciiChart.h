@@ -56,7 +56,7 @@ class AsciiChart : public QDialog {
     void AddCharacterRows();
     void FitList();
 
-    SetupGlobals& g_;
+    SetupGlobals* g_;  // the configuration of the last Shared() call
     QTreeWidget* list_;
     QPushButton* ok_;
     QPushButton* cancel_;

@@ -14,6 +14,7 @@ GetAKey::GetAKey(SetupGlobals& g)
 
 GetAKey& GetAKey::Shared(SetupGlobals& g) {
     static GetAKey* picker = new GetAKey(g);
+    picker->g_ = &g;  // made once, but a new configuration object (a test) is taken up
     return *picker;
 }
 
@@ -23,7 +24,7 @@ std::string GetAKey::Pick(QWidget* parent) {
 }
 
 void GetAKey::TakePick(int row, int modifiers) {
-    picked_ = KeystrokeResult(EntryAt(row), modifiers, IsTrue(g_.DirectKeyEvents));
+    picked_ = KeystrokeResult(EntryAt(row), modifiers, IsTrue(g_->DirectKeyEvents));
 }
 
 void GetAKey::RemoveNulEntry() {

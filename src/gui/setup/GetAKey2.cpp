@@ -10,6 +10,7 @@ GetAKey2::GetAKey2(SetupGlobals& g)
 
 GetAKey2& GetAKey2::Shared(SetupGlobals& g) {
     static GetAKey2* picker = new GetAKey2(g);
+    picker->g_ = &g;  // made once, but a new configuration object (a test) is taken up
     return *picker;
 }
 

@@ -24,7 +24,7 @@ constexpr int kVisibleRows = 14;
 
 KeyPickerForm::KeyPickerForm(SetupGlobals& g, const char* name, int titleId, int okId, int cancelId,
                              const std::vector<std::string>& entries)
-    : QDialog(nullptr), g_(g) {
+    : QDialog(nullptr), g_(&g) {
     setObjectName(name);
     SetStringId(this, titleId);
 
@@ -113,7 +113,7 @@ void KeyPickerForm::Choose() {
     const int row = CurrentRow();
     if (row < 0) return;  // no entry chosen: the picker stays open
     TakePick(row, Modifiers());
-    g_.ConfigChanged = kTrue;
+    g_->ConfigChanged = kTrue;
     ClearCheckBoxes();
     accept();
 }

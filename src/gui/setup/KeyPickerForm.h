@@ -40,7 +40,7 @@ class KeyPickerForm : public QDialog {
     // A list item for an entry (code-page bytes).
     static void AddEntry(QListWidget* list, int row, const std::string& entry);
 
-    SetupGlobals& g_;
+    SetupGlobals* g_;  // the configuration of the last Shared() call
     QListWidget* list_;
 
   private:

@@ -25,7 +25,12 @@
 #include "gui/setup/DateTimeFormatDialog.h"
 #include "gui/setup/DdeParms.h"
 #include "gui/setup/DdeTopicDialog.h"
+#include "gui/setup/GetAKey.h"
+#include "gui/setup/HotKeyFrm.h"
 #include "gui/setup/PortSetup.h"
+#include "gui/setup/RecordWizard.h"
+#include "gui/setup/SendStringForm.h"
+#include "gui/setup/TransTbl.h"
 #include "setup/FileFilters.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
@@ -129,6 +134,28 @@ void MainForm::BuildMenus() {
     AddPreference(port, kStrPrefBeepOnInput, Preference::BeepOnInput);
 
     QMenu* define = menu(kStrMenuDefine);
+    SetupGlobals& g = g_;
+    Messages& messages = messages_;
+    auto pickKeystroke = [&g](QWidget* over) { return GetAKey::Shared(g).Pick(over); };
+    AddItem(define, kStrMenuRecordStructure, [this, &g, &messages, pickKeystroke] {
+        RunRecordWizard(g, messages,
+                        {pickKeystroke, [&g] { GetAKey::Shared(g).RemoveNulEntry(); },
+                         [&g] { GetAKey::Shared(g).RestoreNulEntry(); }},
+                        this);
+    });
+    define->addSeparator();
+    AddItem(define, kStrMenuPreInput, [this, &g, &messages, pickKeystroke] {
+        ShowTranslationEditor(g, messages, TranslationTable::PreInput, pickKeystroke, this);
+    });
+    AddItem(define, kStrMenuPreTransfer, [this, &g, &messages, pickKeystroke] {
+        ShowTranslationEditor(g, messages, TranslationTable::PreTransfer, pickKeystroke, this);
+    });
+    define->addSeparator();
+    AddItem(define, kStrMenuOutputStrings,
+            [this, &g, &messages] { ShowOutputStringEditor(g, messages, this); });
+    AddItem(define, kStrMenuHotKeys,
+            [this, &g, &messages] { ShowHotKeyEditor(g, messages, this); });
+    define->addSeparator();
     AddItem(define, kStrMenuCommandSourceLink, [this] { CommandSourceLink(); });
     AddItem(define, kStrMenuOutputBufferLink, [this] { OutputBufferLink(); });
 

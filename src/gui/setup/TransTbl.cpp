@@ -131,7 +131,7 @@ void TransTbl::Fill(TranslationTable which) {
     kind_ = TransTableKindFor(which, g_.Mode);
     if (kind_ == kTransInput) {
         SetStringId(this, 0);
-        setWindowTitle(CaptionOfMenuItem(UiText(kStrTransInputTitle)));
+        setWindowTitle(CaptionOfMenuItem(UiText(kStrMenuPreInput)));
         chart_.AddExtraEntries({kIgnoreEntry, kVoidRecordEntry});
     } else {
         const int caption = CaptionIdOf(kind_, g_.Mode);
