@@ -32,7 +32,7 @@ QString ShownCharacter(const std::string& character) {
 }  // namespace
 
 Delim::Delim(SetupGlobals& g, Messages& messages, QWidget* parent)
-    : QDialog(parent), g_(g), messages_(messages) {
+    : WizardPage(g, messages, parent) {
     setObjectName("Delim");
     SetStringId(this, kStrDelimTitle);
     auto* top = new QVBoxLayout(this);
@@ -107,7 +107,7 @@ void Delim::Continue() {
                              : DelimiterListIndex(g_.DelimiterChar);
     StoreDelimited(g_, static_cast<int>(fields), static_cast<char>(code));
     accept();
-    if (continued_) continued_(WizardStep::Editor);
+    Continued(WizardStep::Editor);
 }
 
 }  // namespace quorvane

@@ -14,7 +14,7 @@
 namespace quorvane {
 
 Fixed::Fixed(SetupGlobals& g, Messages& messages, QWidget* parent)
-    : QDialog(parent), g_(g), messages_(messages) {
+    : WizardPage(g, messages, parent) {
     setObjectName("Fixed");
     SetStringId(this, kStrFixedTitle);
     auto* top = new QVBoxLayout(this);
@@ -55,7 +55,7 @@ void Fixed::Continue() {
     }
     StoreRecordLength(g_, static_cast<int>(length));
     accept();
-    if (continued_) continued_(WizardStep::Editor);
+    Continued(WizardStep::Editor);
 }
 
 }  // namespace quorvane

@@ -2,11 +2,10 @@
 // runs of the wizard and refilled each time it is shown.
 #pragma once
 
-#include <QDialog>
-
 #include <functional>
 
 #include "config/SetupGlobals.h"
+#include "gui/setup/WizardPage.h"
 #include "platform/Messages.h"
 #include "setup/RecordWizardRules.h"
 
@@ -14,25 +13,18 @@ namespace quorvane {
 
 class WizardNumericBox;
 
-class Fixed : public QDialog {
+class Fixed : public WizardPage {
     Q_OBJECT
   public:
     Fixed(SetupGlobals& g, Messages& messages, QWidget* parent = nullptr);
 
     // The box holds RecordLength.
     void Fill();
-    // Called after "Continue..." stored the length and hid the dialog.
-    void SetContinued(std::function<void(WizardStep)> continued) {
-        continued_ = std::move(continued);
-    }
 
   public slots:
-    void Continue();
+    void Continue() override;
 
   private:
-    SetupGlobals& g_;
-    Messages& messages_;
-    std::function<void(WizardStep)> continued_;
     WizardNumericBox* text1_ = nullptr;
 };
 

@@ -16,7 +16,8 @@ namespace {
 constexpr int kStructureOptions = 3;
 }
 
-RecStructure::RecStructure(SetupGlobals& g, Messages&, QWidget* parent) : QDialog(parent), g_(g) {
+RecStructure::RecStructure(SetupGlobals& g, Messages& messages, QWidget* parent)
+    : WizardPage(g, messages, parent) {
     setObjectName("RecStructure");
     SetStringId(this, kStrRecStructureTitle);
     auto* top = new QVBoxLayout(this);
@@ -49,7 +50,7 @@ void RecStructure::Fill() {
 void RecStructure::Continue() {
     const WizardStep next = StoreRecordStructure(g_, std::max(recStrucSel_->checkedId(), 0));
     accept();
-    if (continued_) continued_(next);
+    Continued(next);
 }
 
 }  // namespace quorvane

@@ -2,11 +2,10 @@
 // fields or fixed-length fields. Kept between runs of the wizard and refilled each time.
 #pragma once
 
-#include <QDialog>
-
 #include <functional>
 
 #include "config/SetupGlobals.h"
+#include "gui/setup/WizardPage.h"
 #include "platform/Messages.h"
 #include "setup/RecordWizardRules.h"
 
@@ -14,24 +13,18 @@ class QButtonGroup;
 
 namespace quorvane {
 
-class RecStructure : public QDialog {
+class RecStructure : public WizardPage {
     Q_OBJECT
   public:
     RecStructure(SetupGlobals& g, Messages& messages, QWidget* parent = nullptr);
 
     // The option of RecordStructure is chosen.
     void Fill();
-    // Called after "Continue..." stored the structure and hid the dialog.
-    void SetContinued(std::function<void(WizardStep)> continued) {
-        continued_ = std::move(continued);
-    }
 
   public slots:
-    void Continue();
+    void Continue() override;
 
   private:
-    SetupGlobals& g_;
-    std::function<void(WizardStep)> continued_;
     QButtonGroup* recStrucSel_ = nullptr;
 };
 

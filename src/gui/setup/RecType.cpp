@@ -59,7 +59,7 @@ void Choose(QButtonGroup* group, int index) {
 }  // namespace
 
 RecType::RecType(SetupGlobals& g, Messages& messages, AsciiChart* chart, QWidget* parent)
-    : QDialog(parent), g_(g), messages_(messages), chart_(chart) {
+    : WizardPage(g, messages, parent), chart_(chart) {
     setObjectName("RecType");
     SetStringId(this, kStrRecTypeTitle);
     auto* top = new QVBoxLayout(this);
@@ -189,7 +189,7 @@ void RecType::Continue() {
     }
     const WizardStep next = StoreRecordEvents(g_, start, end, text1_->Value(), text2_->Value());
     accept();
-    if (continued_) continued_(next);
+    Continued(next);
 }
 
 }  // namespace quorvane

@@ -3,11 +3,10 @@
 // run of the wizard.
 #pragma once
 
-#include <QDialog>
-
 #include <functional>
 
 #include "config/SetupGlobals.h"
+#include "gui/setup/WizardPage.h"
 #include "platform/Messages.h"
 #include "setup/RecordWizardRules.h"
 
@@ -20,21 +19,15 @@ namespace quorvane {
 class AsciiChart;
 class ControlTextLineEdit;
 
-class RecType : public QDialog {
+class RecType : public WizardPage {
     Q_OBJECT
   public:
     // chart: the ASCII chart to pick from; null means AsciiChart::Shared(g).
     RecType(SetupGlobals& g, Messages& messages, AsciiChart* chart = nullptr,
             QWidget* parent = nullptr);
 
-    // Called after "Continue..." stored the events and closed the dialog, with the dialog
-    // that comes next.
-    void SetContinued(std::function<void(WizardStep)> continued) {
-        continued_ = std::move(continued);
-    }
-
   public slots:
-    void Continue();
+    void Continue() override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,10 +37,7 @@ class RecType : public QDialog {
     void OnFocusChanged(QWidget* now);
     void EnterBox(ControlTextLineEdit* box);
 
-    SetupGlobals& g_;
-    Messages& messages_;
     AsciiChart* chart_;
-    std::function<void(WizardStep)> continued_;
 
     QButtonGroup* startOfRec_ = nullptr;
     QButtonGroup* recTypeSel_ = nullptr;

@@ -14,7 +14,7 @@
 namespace quorvane {
 
 Timed::Timed(SetupGlobals& g, Messages& messages, QWidget* parent)
-    : QDialog(parent), g_(g), messages_(messages) {
+    : WizardPage(g, messages, parent) {
     setObjectName("Timed");
     SetStringId(this, kStrTimedTitle);
     auto* top = new QVBoxLayout(this);
@@ -57,7 +57,7 @@ void Timed::Continue() {
     }
     StoreGapTicks(g_, static_cast<int>(ticks));
     accept();
-    if (continued_) continued_(WizardStep::RecStructure);
+    Continued(WizardStep::RecStructure);
 }
 
 }  // namespace quorvane

@@ -2,11 +2,10 @@
 // clock ticks. Kept between runs of the wizard and refilled each time it is shown.
 #pragma once
 
-#include <QDialog>
-
 #include <functional>
 
 #include "config/SetupGlobals.h"
+#include "gui/setup/WizardPage.h"
 #include "platform/Messages.h"
 #include "setup/RecordWizardRules.h"
 
@@ -14,25 +13,18 @@ namespace quorvane {
 
 class WizardNumericBox;
 
-class Timed : public QDialog {
+class Timed : public WizardPage {
     Q_OBJECT
   public:
     Timed(SetupGlobals& g, Messages& messages, QWidget* parent = nullptr);
 
     // The box holds RecordGapTicks.
     void Fill();
-    // Called after "Continue..." stored the time and hid the dialog.
-    void SetContinued(std::function<void(WizardStep)> continued) {
-        continued_ = std::move(continued);
-    }
 
   public slots:
-    void Continue();
+    void Continue() override;
 
   private:
-    SetupGlobals& g_;
-    Messages& messages_;
-    std::function<void(WizardStep)> continued_;
     WizardNumericBox* clockTicks_ = nullptr;
 };
 
