@@ -26,6 +26,7 @@
 #include "gui/LocalizeForm.h"
 #include "gui/setup/AsciiChart.h"
 #include "gui/setup/MainForm.h"
+#include "gui/setup/SetupDriving.h"
 #include "strings/StringIds.h"
 
 namespace quorvane {
@@ -33,48 +34,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ReadBytes;
-
-QAction* MenuItem(MainForm& form, int id) {
-    for (QMenu* menu : form.menuBar()->findChildren<QMenu*>()) {
-        for (QAction* a : menu->actions())
-            if (a->text() == UiText(id)) return a;
-    }
-    return nullptr;
-}
-
-// Runs fill on the modal dialog named name once it is the active modal window; fill closes
-// it (or opens the next one, which a later WhenModal answers).
-void WhenModal(const QString& name, std::function<void(QWidget*)> fill) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, name, fill] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) return;
-        // An empty name stands for the file dialog.
-        if (name.isEmpty() ? qobject_cast<QFileDialog*>(modal) == nullptr
-                           : modal->objectName() != name)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        fill(modal);
-    });
-    timer->start(10);
-}
-
-template <typename T = QWidget>
-T* Child(QWidget* dialog, const char* name) {
-    T* child = dialog->findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
-void Click(QWidget* dialog, const char* name) {
-    if (auto* button = Child<QAbstractButton>(dialog, name)) button->click();
-}
-
-void Type(QWidget* box, const char* text) {
-    box->setFocus();
-    QTest::keyClicks(box, text);
-}
 
 TEST(DefineFromNothingTest, AMeterSetUpThroughTheDefineMenuRunsHeadless) {
     GuiApp();
@@ -94,12 +53,7 @@ TEST(DefineFromNothingTest, AMeterSetUpThroughTheDefineMenuRunsHeadless) {
     MenuItem(form, kStrMenuPortSettings)->trigger();
 
     const std::string log = folder.File("meter.log");
-    WhenModal("", [log](QWidget* w) {  // the file dialog
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        dialog->selectFile(QString::fromStdString(log));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    AnswerFileDialog(log);
     MenuItem(form, kStrMenuModeLog)->trigger();
     ASSERT_EQ(g.Mode, kModeLog);
 
@@ -166,12 +120,7 @@ TEST(DefineFromNothingTest, AMeterSetUpThroughTheDefineMenuRunsHeadless) {
     EXPECT_EQ(g.HotKeyString[0], "H");
 
     const std::string saved = folder.File("meter.qv3");
-    WhenModal("", [saved](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        dialog->selectFile(QString::fromStdString(saved));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    AnswerFileDialog(saved);
     MenuItem(form, kStrMenuFileSaveAs)->trigger();
     ASSERT_FALSE(ReadBytes(saved).empty());
 

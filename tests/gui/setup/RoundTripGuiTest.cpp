@@ -22,6 +22,7 @@
 #include "gui/LocalizeForm.h"
 #include "gui/setup/DdeTopicDialog.h"
 #include "gui/setup/MainForm.h"
+#include "gui/setup/SetupDriving.h"
 #include "strings/StringIds.h"
 
 namespace quorvane {
@@ -29,43 +30,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ReadBytes;
-
-// The action of menu item id anywhere in the form's menus.
-QAction* MenuItem(MainForm& form, int id) {
-    for (QMenu* menu : form.menuBar()->findChildren<QMenu*>()) {
-        for (QAction* a : menu->actions())
-            if (a->text() == UiText(id)) return a;
-    }
-    return nullptr;
-}
-
-// Runs fill on the next modal dialog once it shows (fill closes it).
-void WhenModal(std::function<void(QWidget*)> fill) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, fill] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) return;
-        timer->deleteLater();
-        timer->stop();
-        fill(modal);
-    });
-    timer->start(10);
-}
-
-void AnswerFileDialog(const std::string& path) {
-    WhenModal([path](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        dialog->selectFile(QString::fromStdString(path));
-        static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
-    });
-}
-
-void Click(QWidget* dialog, const char* name) {
-    auto* button = dialog->findChild<QAbstractButton*>(name);
-    ASSERT_NE(button, nullptr) << name;
-    button->click();
-}
 
 TEST(RoundTripTest, AConfigurationMadeThroughTheWindowsSavesReopensAndRuns) {
     GuiApp();
@@ -78,7 +42,7 @@ TEST(RoundTripTest, AConfigurationMadeThroughTheWindowsSavesReopensAndRuns) {
     form.Controller().Start("");
 
     // Port: 19200 baud, no parity, 8 data bits.
-    WhenModal([](QWidget* port) {
+    WhenModal("PortSetup", [](QWidget* port) {
         Click(port, "Baud_8");
         Click(port, "Parity_0");
         Click(port, "Databits_3");
@@ -97,7 +61,7 @@ TEST(RoundTripTest, AConfigurationMadeThroughTheWindowsSavesReopensAndRuns) {
     ASSERT_EQ(g.LogFileName, log);
 
     // Date and time shown, with a format of our own.
-    WhenModal([](QWidget* format) {
+    WhenModal("frmDateTimeFmt", [](QWidget* format) {
         format->findChild<QLineEdit*>("Text1")->setText("yyyy-mm-dd hh:nn");
         Click(format, "OK_Button");
     });
