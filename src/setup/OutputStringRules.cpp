@@ -1,5 +1,7 @@
 #include "setup/OutputStringRules.h"
 
+#include "setup/RecordWizardRules.h"
+
 namespace quorvane {
 
 int16_t TimerOptionsOf(bool enableOnActivation, int action) {
@@ -18,18 +20,16 @@ bool TimerEnabledOnActivation(int16_t options) {
 }
 
 std::optional<int32_t> TimerIntervalOf(std::string_view text) {
+    // The same digits rule as the wizard's number boxes, after any leading blanks.
     const size_t start = text.find_first_not_of(" ");
     if (start == std::string_view::npos) return 0;
-    int64_t value = 0;
-    for (size_t i = start; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > kMaxTimerInterval) return std::nullopt;
-    }
+    const int64_t value = NumericBoxValue(text.substr(start));
+    if (value > kMaxTimerInterval) return std::nullopt;
     return static_cast<int32_t>(value);
 }
 
 bool IntervalBoxAccepts(int characterCode) {
-    return characterCode == 8 || (characterCode >= '0' && characterCode <= '9');
+    return characterCode >= 0 && IsNumericBoxCharacter(static_cast<char32_t>(characterCode));
 }
 
 std::string StringNameEntry(int n) {
