@@ -31,27 +31,44 @@ inline QAction* MenuItem(MainForm& form, int id) {
 
 // Runs fill on the modal dialog named name once it is the active modal window (an empty name
 // stands for the file dialog); fill closes it, or opens the next one for a later WhenModal.
+// A dialog that never comes is a failure, not a hang: after 15 s whatever modal window is
+// open is named and cancelled.
 inline void WhenModal(const QString& name, std::function<void(QWidget*)> fill) {
     auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, name, fill] {
+    auto* waited = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, name, fill] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) return;
-        if (name.isEmpty() ? qobject_cast<QFileDialog*>(modal) == nullptr
-                           : modal->objectName() != name)
-            return;
+        const bool wanted =
+            modal != nullptr && (name.isEmpty() ? qobject_cast<QFileDialog*>(modal) != nullptr
+                                                : modal->objectName() == name);
+        if (!wanted && ++*waited < 1500) return;
         timer->stop();
         timer->deleteLater();
-        fill(modal);
+        delete waited;
+        if (wanted) {
+            fill(modal);
+            return;
+        }
+        ADD_FAILURE() << "no dialog " << name.toStdString() << " came; the modal window is "
+                      << (modal ? modal->metaObject()->className() : "none");
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
     });
     timer->start(10);
 }
 
-// The next file dialog chooses path.
+// The next file dialog chooses path; it is answered again until it has closed, since a busy
+// machine may not have read the folder when the first answer comes.
 inline void AnswerFileDialog(const std::string& path) {
     WhenModal("", [path](QWidget* w) {
         auto* dialog = static_cast<QFileDialog*>(w);
+        auto* retry = new QTimer(dialog);
+        QObject::connect(retry, &QTimer::timeout, [dialog, path] {
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
+        });
+        retry->start(50);
         dialog->selectFile(QString::fromStdString(path));
-        static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
+        static_cast<QDialog*>(dialog)->accept();
     });
 }
 
