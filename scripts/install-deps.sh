@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev gdb
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-serialport-dev libxtst-dev libxi-dev libx11-dev
     qt6-translations-l10n xvfb xauth openbox xterm x11-utils xdotool imagemagick fonts-noto-cjk
