@@ -7,8 +7,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -29,6 +32,18 @@ inline QAction* MenuItem(MainForm& form, int id) {
     return nullptr;
 }
 
+// A dialog that its answers should have closed and that still waits 15 s later is a failure,
+// not a hang: it is named and cancelled.
+inline void ExpectClosed(QWidget* dialog, const QString& name) {
+    QPointer<QWidget> open(dialog);
+    QTimer::singleShot(15000, [open, name] {
+        if (!open || !open->isVisible() || QApplication::activeModalWidget() != open) return;
+        ADD_FAILURE() << "the dialog " << (name.isEmpty() ? "(file)" : name.toStdString())
+                      << " was still open 15 s after its answers";
+        if (auto* dialog = qobject_cast<QDialog*>(open.data())) dialog->reject();
+    });
+}
+
 // Runs fill on the modal dialog named name once it is the active modal window (an empty name
 // stands for the file dialog); fill closes it, or opens the next one for a later WhenModal.
 // A dialog that never comes is a failure, not a hang: after 15 s whatever modal window is
@@ -47,6 +62,7 @@ inline void WhenModal(const QString& name, std::function<void(QWidget*)> fill) {
         delete waited;
         if (wanted) {
             fill(modal);
+            ExpectClosed(modal, name);
             return;
         }
         ADD_FAILURE() << "no dialog " << name.toStdString() << " came; the modal window is "
@@ -56,19 +72,25 @@ inline void WhenModal(const QString& name, std::function<void(QWidget*)> fill) {
     timer->start(10);
 }
 
-// The next file dialog chooses path; it is answered again until it has closed, since a busy
-// machine may not have read the folder when the first answer comes.
+// The next file dialog chooses path. The name is typed into the dialog's name box: selectFile
+// leaves a box that has the focus as it is. It is answered again until it has closed, since a
+// busy machine may not have read the folder when the first answer comes.
 inline void AnswerFileDialog(const std::string& path) {
     WhenModal("", [path](QWidget* w) {
         auto* dialog = static_cast<QFileDialog*>(w);
-        auto* retry = new QTimer(dialog);
-        QObject::connect(retry, &QTimer::timeout, [dialog, path] {
-            dialog->selectFile(QString::fromStdString(path));
+        const QFileInfo file(QString::fromStdString(path));
+        auto answer = [dialog, file] {
+            dialog->setDirectory(file.absolutePath());
+            if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText(file.fileName());
+            else
+                dialog->selectFile(file.absoluteFilePath());
             static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
-        });
+        };
+        auto* retry = new QTimer(dialog);
+        QObject::connect(retry, &QTimer::timeout, answer);
         retry->start(50);
-        dialog->selectFile(QString::fromStdString(path));
-        static_cast<QDialog*>(dialog)->accept();
+        answer();
     });
 }
 
