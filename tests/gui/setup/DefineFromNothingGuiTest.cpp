@@ -1,7 +1,7 @@
 // A meter's records described from nothing through the Define menu alone: the wizard and the
-// field editor (three comma-delimited fields with postambles), the pre-transfer table (a
-// decimal comma), the acknowledgement and a hot key; saved, then run by the real
-// `quorvane --headless` against the simulated meter.
+// field editor (three comma-delimited fields with postambles), the pre-input table (LF
+// ignored), the pre-transfer table (a decimal comma), the acknowledgement and a hot key;
+// saved, then run by the real `quorvane --headless` against the simulated meter.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -96,6 +96,20 @@ TEST(DefineFromNothingTest, AMeterSetUpThroughTheDefineMenuRunsHeadless) {
     });
     MenuItem(form, kStrMenuPreTransfer)->trigger();
     EXPECT_EQ(g.TransferCharTableLog.at('.'), ',');
+
+    // The LF after each record's CR is dropped as it arrives: row LF, Translate..., Ignore.
+    WhenModal("TransTbl", [](QWidget* table) {
+        auto* rows = Child<QTreeWidget>(table, "TransTable");
+        rows->setCurrentItem(rows->topLevelItem('\n'));
+        WhenModal("AsciiChart", [](QWidget* chart) {
+            static_cast<AsciiChart*>(chart)->SetCurrentRow(0);
+            Click(chart, "OK");
+        });
+        Click(table, "Command1");
+        Click(table, "Command2");
+    });
+    MenuItem(form, kStrMenuPreInput)->trigger();
+    EXPECT_EQ(g.InputTranslation.at('\n'), "Ignore");
 
     // Each record is acknowledged with "K".
     WhenModal("SendStringForm", [](QWidget* strings) {
