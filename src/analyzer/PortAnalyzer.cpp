@@ -2,6 +2,9 @@
 
 #include "config/ConfigLayout.h"
 #include "serial/PortDriver.h"
+#include "setup/PortSetupRules.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
@@ -13,6 +16,14 @@ std::string AnalyzerShownText(uint8_t byte, bool translate,
     if (t == kTranslationVoidRecord) return std::string(1, static_cast<char>(byte));
     if (t.size() == 1 && t[0] == '\0') return std::string(1, kShownNul);
     return t;
+}
+
+std::string AnalyzerCaption(const SetupGlobals& g) {
+    const PortSetupChoice shown = PortSetupChoiceFrom(g);
+    return LoadString(kStrAnalyzerTitle) + " - " + ConnectorName(shown.PortIndex) + ":" +
+           kBaudCaptions[shown.BaudRateIndex] + "," +
+           LoadString(kFirstParityStringId + shown.Parity) + "," +
+           kDataBitsCaptions[shown.DataBitsIndex] + "," + kStopBitsCaptions[shown.StopBits];
 }
 
 PortAnalyzer::PortAnalyzer(SetupGlobals& g, SerialPort& port, Clock& clock)

@@ -31,6 +31,11 @@ inline constexpr char kShownNul = static_cast<char>(255);
 std::string AnalyzerShownText(uint8_t byte, bool translate,
                               const std::array<std::string, 256>& translation);
 
+// The analyzer's caption: "Port Analyze - " + the connector + ":" + the captions of the baud
+// rate, parity, data bits and stop bits the port dialog shows, joined by ","; for example
+// "Port Analyze - COM1:9600,Even,7,1".
+std::string AnalyzerCaption(const SetupGlobals& g);
+
 class PortAnalyzer {
   public:
     // Every reference must outlive this object.

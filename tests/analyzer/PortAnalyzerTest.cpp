@@ -33,6 +33,22 @@ class PortAnalyzerTest : public ::testing::Test {
     PortAnalyzer analyzer{g, port, clock};
 };
 
+TEST(AnalyzerCaption, NamesTheConnectorAndTheLineSettingsAsThePortDialogShowsThem) {
+    SetupGlobals g;
+    g.PortIndex = 0;
+    g.BaudRateIndex = 6;
+    g.Parity = 2;
+    g.DataBitsIndex = 2;
+    g.StopBits = 0;
+    EXPECT_EQ(AnalyzerCaption(g), "Port Analyze - COM1:9600,Even,7,1");
+    g.PortIndex = 11;
+    g.BaudRateIndex = 11;
+    g.Parity = 0;
+    g.DataBitsIndex = 3;
+    g.StopBits = 1;
+    EXPECT_EQ(AnalyzerCaption(g), "Port Analyze - COM12:115200,None,8,1.5");
+}
+
 TEST_F(PortAnalyzerTest, ReceivedBytesShowAsTheyCameWithNulAs255) {
     port.Play("12\0,4\r\n"s);
     EXPECT_TRUE(analyzer.Tick());

@@ -20,6 +20,7 @@
 #include "gui/AboutBox.h"
 #include "gui/LocalizeForm.h"
 #include "gui/QuorvaneIcon.h"
+#include "gui/analyzer/ComShow.h"
 #include "gui/runtime/QuorvaneWindow.h"
 #include "gui/setup/AppSelect.h"
 #include "gui/setup/DateTimeFormatDialog.h"
@@ -31,6 +32,7 @@
 #include "gui/setup/RecordWizard.h"
 #include "gui/setup/SendStringForm.h"
 #include "gui/setup/TransTbl.h"
+#include "platform/linux/PosixSerialPort.h"
 #include "setup/FileFilters.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
@@ -130,6 +132,7 @@ void MainForm::BuildMenus() {
 
     QMenu* port = menu(kStrMenuPort);
     portSettings_ = AddItem(port, kStrMenuPortSettings, [this] { PortSettings(); });
+    portAnalyze_ = AddItem(port, kStrMenuPortAnalyze, [this] { OpenAnalyzer(); });
     port->addSeparator();
     AddPreference(port, kStrPrefBeepOnInput, Preference::BeepOnInput);
 
@@ -280,6 +283,36 @@ void MainForm::PortSettings() {
     portSetup_->Edit();
 }
 
+void MainForm::OpenAnalyzer() {
+    if (analyzer_) return;
+    analyzerPort_ = makeAnalyzerPort_
+                        ? makeAnalyzerPort_()
+                        : std::make_unique<PosixSerialPort>([this](const std::string& name) {
+                              return devices_.DevicePathFor(name);
+                          });
+    analyzer_ = std::make_unique<ComShow>(g_, messages_, *analyzerPort_, this);
+    if (!analyzer_->Open()) {
+        analyzer_.reset();
+        analyzerPort_.reset();
+        return;
+    }
+    portSettings_->setEnabled(false);
+    portAnalyze_->setEnabled(false);
+    connect(analyzer_.get(), &ComShow::Closed, this, [this] {
+        // The window is still in its own close handler: let it finish first.
+        QTimer::singleShot(0, this, [this] { CloseAnalyzer(); });
+    });
+}
+
+void MainForm::CloseAnalyzer() {
+    if (!analyzer_) return;
+    if (analyzer_->isVisible()) analyzer_->close();
+    analyzer_.reset();
+    analyzerPort_.reset();
+    portSettings_->setEnabled(true);
+    portAnalyze_->setEnabled(true);
+}
+
 void MainForm::ShowTitle(const std::string& title) {
     setWindowTitle(QString::fromStdString(title));
 }
@@ -304,6 +337,7 @@ void MainForm::SetWaitCursor(bool busy) {
 }
 
 bool MainForm::PrepareRuntime() {
+    CloseAnalyzer();  // the runtime needs the port
     runtime_ = std::make_unique<QuorvaneWindow>(g_, messages_, locale_, devices_,
                                                 [this] { AboutBox::ShowModal(runtime_.get()); });
     if (!runtime_->OpenPort()) {

@@ -23,7 +23,9 @@ class QMenu;
 namespace quorvane {
 
 class AppSelect;
+class ComShow;
 class DDEParms;
+class SerialPort;
 class DdeTopicDialog;
 class PortSetup;
 class QuorvaneWindow;
@@ -39,6 +41,13 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     SetupController& Controller() { return controller_; }
     // The runtime window while one is active (tests), else null.
     QuorvaneWindow* Runtime() const { return runtime_.get(); }
+    // The port analyzer while it is open, else null.
+    ComShow* Analyzer() const { return analyzer_.get(); }
+    // Where the analyzer's port comes from (tests give a fake); the device of the port's
+    // connector otherwise.
+    void SetAnalyzerPortMaker(std::function<std::unique_ptr<SerialPort>()> make) {
+        makeAnalyzerPort_ = std::move(make);
+    }
     // Ends the program at once (a quit signal): open boxes are cancelled, an active runtime
     // window closes its port first; nothing is asked, so unsaved setup edits stay unsaved.
     void QuitNow();
@@ -78,6 +87,9 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     void EndProgram() override;
 
     void PortSettings();
+    void OpenAnalyzer();
+    // Closes an open analyzer (its port with it); the Port items come back.
+    void CloseAnalyzer();
     void CommandSourceLink();
     void OutputBufferLink();
     void DdeTopic();
@@ -97,6 +109,7 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     QAction* ddeServer_ = nullptr;
     QAction* logToDisk_ = nullptr;
     QAction* portSettings_ = nullptr;
+    QAction* portAnalyze_ = nullptr;
     std::vector<std::pair<QAction*, Preference>> preferences_;
 
     // Dialogs are made on first use and kept, except the topic and date/time dialogs.
@@ -104,6 +117,9 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     std::unique_ptr<AppSelect> appSelect_;
     std::unique_ptr<DDEParms> ddeParms_;
     std::unique_ptr<QuorvaneWindow> runtime_;
+    std::function<std::unique_ptr<SerialPort>()> makeAnalyzerPort_;
+    std::unique_ptr<SerialPort> analyzerPort_;  // declared before the analyzer that uses it
+    std::unique_ptr<ComShow> analyzer_;
     bool quitting_ = false;
 };
 
