@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QStringList>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -37,9 +39,13 @@ inline QAction* MenuItem(MainForm& form, int id) {
 inline void ExpectClosed(QWidget* dialog, const QString& name) {
     QPointer<QWidget> open(dialog);
     QTimer::singleShot(15000, [open, name] {
-        if (!open || !open->isVisible() || QApplication::activeModalWidget() != open) return;
+        if (!open || !open->isVisible()) return;
+        QWidget* top = QApplication::activeModalWidget();
+        auto* box = qobject_cast<QMessageBox*>(top);
         ADD_FAILURE() << "the dialog " << (name.isEmpty() ? "(file)" : name.toStdString())
-                      << " was still open 15 s after its answers";
+                      << " was still open 15 s after its answers"
+                      << (box ? ", under the box: " + box->text().toStdString() : "");
+        if (box) box->reject();
         if (auto* dialog = qobject_cast<QDialog*>(open.data())) dialog->reject();
     });
 }
@@ -61,8 +67,8 @@ inline void WhenModal(const QString& name, std::function<void(QWidget*)> fill) {
         timer->deleteLater();
         delete waited;
         if (wanted) {
+            ExpectClosed(modal, name);  // armed first: a fill may wait inside a box
             fill(modal);
-            ExpectClosed(modal, name);
             return;
         }
         ADD_FAILURE() << "no dialog " << name.toStdString() << " came; the modal window is "
@@ -72,20 +78,22 @@ inline void WhenModal(const QString& name, std::function<void(QWidget*)> fill) {
     timer->start(10);
 }
 
-// The next file dialog chooses path. The name is typed into the dialog's name box: selectFile
-// leaves a box that has the focus as it is. It is answered again until it has closed, since a
-// busy machine may not have read the folder when the first answer comes.
+// The next file dialog chooses path. The name is typed into the dialog's name box (selectFile
+// leaves a box that has the focus as it is), and the dialog is accepted only once it would
+// choose exactly that file: a dialog that opens on the current file selects it in its list
+// when it has read the folder, and accepting then would ask to replace that file. The answer
+// is repeated until the dialog has closed.
 inline void AnswerFileDialog(const std::string& path) {
     WhenModal("", [path](QWidget* w) {
         auto* dialog = static_cast<QFileDialog*>(w);
-        const QFileInfo file(QString::fromStdString(path));
+        const QString file = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
         auto answer = [dialog, file] {
-            dialog->setDirectory(file.absolutePath());
+            if (QApplication::activeModalWidget() != dialog) return;  // a box of its own is up
+            dialog->selectFile(file);  // the folder, and the list's selection cleared
             if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
-                name->setText(file.fileName());
-            else
-                dialog->selectFile(file.absoluteFilePath());
-            static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
+                name->setText(QFileInfo(file).fileName());
+            if (dialog->selectedFiles() == QStringList{file})
+                static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
         };
         auto* retry = new QTimer(dialog);
         QObject::connect(retry, &QTimer::timeout, answer);
