@@ -181,8 +181,10 @@ bool ComShow::Open() {
 }
 
 void ComShow::PollTick() {
-    RefreshCounts();
-    if (analyzer_.Tick()) ShowNewText();
+    if (analyzer_.Tick())
+        ShowNewText();  // counts refreshed with the text
+    else
+        RefreshCounts();
 }
 
 void ComShow::ShowNewText() {
