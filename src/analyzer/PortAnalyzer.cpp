@@ -67,26 +67,29 @@ bool PortAnalyzer::Tick() {
     FlushOutputQueue(g_, port_);
 
     // Every byte the driver holds, in one pass.
-    const size_t before = display_.size();
-    const uint64_t droppedBefore = dropped_;
+    const size_t before = display_.Text().size();
+    const uint64_t droppedBefore = display_.Dropped();
     const uint8_t* data = nullptr;
+    std::string shown;
     for (size_t n = port_.PeekBytes(data); n > 0; n = port_.PeekBytes(data)) {
+        shown.clear();
         for (size_t i = 0; i < n; ++i)
-            display_ += AnalyzerShownText(data[i], translate_, g_.InputTranslation);
+            shown += AnalyzerShownText(data[i], translate_, g_.InputTranslation);
         port_.ConsumeBytes(n);
-        Bound();
+        display_.Append(shown);
     }
-    return display_.size() != before || dropped_ != droppedBefore;
+    return display_.Text().size() != before || display_.Dropped() != droppedBefore;
 }
 
-void PortAnalyzer::Bound() {
-    if (display_.size() <= kAnalyzerDisplayLimit) return;
-    const size_t excess = display_.size() - kAnalyzerDisplayLimit;
-    const size_t cr = display_.find('\r', excess);
+void AnalyzerDisplay::Append(std::string_view text) {
+    text_.append(text);
+    if (text_.size() <= kAnalyzerDisplayLimit) return;
+    const size_t excess = text_.size() - kAnalyzerDisplayLimit;
+    const size_t cr = text_.find('\r', excess);
     const bool nearCr =
-        cr != std::string::npos && cr - excess < kAnalyzerRecordSearch && cr + 1 < display_.size();
+        cr != std::string::npos && cr - excess < kAnalyzerRecordSearch && cr + 1 < text_.size();
     const size_t cut = nearCr ? cr + 1 : excess;
-    display_.erase(0, cut);
+    text_.erase(0, cut);
     dropped_ += cut;
 }
 

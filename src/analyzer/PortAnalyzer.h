@@ -31,6 +31,21 @@ inline constexpr char kShownNul = static_cast<char>(255);
 std::string AnalyzerShownText(uint8_t byte, bool translate,
                               const std::array<std::string, 256>& translation);
 
+// The text of the analyzer's display, and of the virtual device's: code-page bytes, bounded
+// by kAnalyzerDisplayLimit as said above, with the count of characters the bound has dropped
+// from its front.
+class AnalyzerDisplay {
+  public:
+    void Append(std::string_view text);
+    void Clear() { text_.clear(); }
+    const std::string& Text() const { return text_; }
+    uint64_t Dropped() const { return dropped_; }
+
+  private:
+    std::string text_;
+    uint64_t dropped_ = 0;
+};
+
 // The analyzer's caption: "Port Analyze - " + the connector + ":" + the captions of the baud
 // rate, parity, data bits and stop bits the port dialog shows, joined by ","; for example
 // "Port Analyze - COM1:9600,Even,7,1".
@@ -53,7 +68,7 @@ class PortAnalyzer {
     // BREAK on; it ends kAnalyzerBreakTicks ticks after the last press.
     void Break();
     void PulseDtr();  // DTR low for 155 ms, then high
-    void ClearDisplay() { display_.clear(); }
+    void ClearDisplay() { display_.Clear(); }
     void SetTranslate(bool on) { translate_ = on; }
     bool Translate() const { return translate_; }
 
@@ -62,17 +77,15 @@ class PortAnalyzer {
 
     // The display text (code-page bytes, NUL as character 255), and how many characters the
     // bound has dropped from its front since the window opened.
-    const std::string& Display() const { return display_; }
-    uint64_t DroppedCharacters() const { return dropped_; }
+    const std::string& Display() const { return display_.Text(); }
+    uint64_t DroppedCharacters() const { return display_.Dropped(); }
+    const AnalyzerDisplay& Shown() const { return display_; }
 
   private:
-    void Bound();
-
     SetupGlobals& g_;
     SerialPort& port_;
     Clock& clock_;
-    std::string display_;
-    uint64_t dropped_ = 0;
+    AnalyzerDisplay display_;
     bool translate_ = false;
     int breakTicksLeft_ = 0;
     uint32_t lastModemStatus_ = 0;

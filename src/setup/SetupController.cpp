@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "config/ConfigFile.h"
+#include "serial/LineRequest.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
@@ -225,6 +226,17 @@ void SetupController::ActivateNormal() {
     hooks_.StartRuntime();
     mru_.Save(store_);
     hooks_.UnloadSetup();
+}
+
+void SetupController::ActivateVirtual() {
+    g_.PortName = PortNameFor(g_.PortIndex);
+    g_.RunMode = kRunVirtual;
+    if (!hooks_.PrepareRuntime()) {
+        g_.RunMode = kRunSetup;
+        return;
+    }
+    hooks_.HideSetup();
+    hooks_.StartRuntime();
 }
 
 void SetupController::RuntimeClosed() {

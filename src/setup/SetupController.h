@@ -87,6 +87,9 @@ class SetupController {
 
     void ActivateTest();
     void ActivateNormal();
+    // Virtual Instrument mode: no port opens; the port's name is set as if it did, so that
+    // names made from it (the default topic) are those of the other modes.
+    void ActivateVirtual();
     // The runtime window has unloaded.
     void RuntimeClosed();
     // Exit or the close box: false when the window stays open.

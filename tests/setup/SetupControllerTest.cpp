@@ -264,6 +264,23 @@ TEST_F(SetupControllerTest, TestModeHidesTheSetupWindowAndBringsItBackWhenTheRun
     EXPECT_EQ(g.RunMode, kRunSetup);
 }
 
+TEST_F(SetupControllerTest, VirtualInstrumentModeNamesThePortWithoutOpeningItAndComesBack) {
+    setup.Start("");
+    window.calls.clear();
+    g.PortIndex = 2;
+    g.PortName.clear();
+    g.ConfigChanged = kTrue;
+    setup.ActivateVirtual();
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"prepare", "hide", "start"}))
+        << "no save prompt: the setup window stays loaded";
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(g.RunMode, kRunVirtual);
+    EXPECT_EQ(g.PortName, "COM3");
+    setup.RuntimeClosed();
+    EXPECT_EQ(window.calls.back(), "show");
+    EXPECT_EQ(g.RunMode, kRunSetup);
+}
+
 // Normal mode with unsaved changes asks to save after the port opened; Cancel closes the port
 // again and stays in setup.
 TEST_F(SetupControllerTest, NormalModeCancelledAtTheSavePromptAbandonsTheRuntime) {

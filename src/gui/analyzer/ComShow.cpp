@@ -68,15 +68,29 @@ QString AnalyzerDisplayText(std::string_view text, char previous) {
 }
 
 ComShow::ComShow(SetupGlobals& g, Messages& messages, SerialPort& port, QWidget* parent)
-    : QDialog(parent), g_(g), messages_(messages), analyzer_(g, port, clock_) {
-    setObjectName("ComShow");
+    : QDialog(parent),
+      g_(g),
+      messages_(messages),
+      analyzer_(std::make_unique<PortAnalyzer>(g, port, clock_)) {
+    Build();
+}
+
+ComShow::ComShow(SetupGlobals& g, Messages& messages, QWidget* parent)
+    : QDialog(parent), g_(g), messages_(messages) {
+    Build();
+}
+
+void ComShow::Build() {
+    const bool device = IsVirtualDevice();
+    setObjectName(device ? "VirtualDevice" : "ComShow");
     setModal(false);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
-    SetStringId(this, kStrAnalyzerTitle);
+    SetStringId(this, device ? kStrVirtualDeviceTitle : kStrAnalyzerTitle);
     auto* top = new QVBoxLayout(this);
 
     auto* input = new QGroupBox(this);
-    SetStringId(input, kStrAnalyzerInputData);
+    input->setObjectName("InputFrame");
+    SetStringId(input, device ? kStrVirtualInputBuffer : kStrAnalyzerInputData);
     auto* inputLayout = new QVBoxLayout(input);
     buffer_ = new QPlainTextEdit(input);
     buffer_->setObjectName("Buffer");
@@ -87,7 +101,9 @@ ComShow::ComShow(SetupGlobals& g, Messages& messages, SerialPort& port, QWidget*
     buffer_->installEventFilter(this);
     buffer_->viewport()->installEventFilter(this);
     inputLayout->addWidget(buffer_, 1);
-    auto* counts = new QHBoxLayout;
+    countsRow_ = new QWidget(input);
+    auto* counts = new QHBoxLayout(countsRow_);
+    counts->setContentsMargins(0, 0, 0, 0);
     counts->addWidget(Label(input, kStrAnalyzerTotalCount));
     byteCount_ = Number(input, "BufByteCount");
     counts->addWidget(byteCount_);
@@ -102,7 +118,7 @@ ComShow::ComShow(SetupGlobals& g, Messages& messages, SerialPort& port, QWidget*
     selCount_ = Number(selected, "SelByteCount");
     selectedLayout->addWidget(selCount_);
     counts->addWidget(selected);
-    inputLayout->addLayout(counts);
+    inputLayout->addWidget(countsRow_);
     translate_ = new QCheckBox(input);
     translate_->setObjectName("Check1");
     SetStringId(translate_, kStrAnalyzerTranslate);
@@ -110,9 +126,10 @@ ComShow::ComShow(SetupGlobals& g, Messages& messages, SerialPort& port, QWidget*
     top->addWidget(input, 1);
 
     auto* outputBox = new QGroupBox(this);
-    SetStringId(outputBox, kStrAnalyzerOutput);
+    outputBox->setObjectName("OutputFrame");
+    SetStringId(outputBox, device ? kStrVirtualOutput : kStrAnalyzerOutput);
     auto* outputLayout = new QHBoxLayout(outputBox);
-    output_ = new ControlTextPlainEdit(messages, outputBox);
+    output_ = new ControlTextPlainEdit(messages_, outputBox);
     output_->setObjectName("OutputBuffer");
     output_->setMaximumHeight(fontMetrics().height() * 4);
     output_->installEventFilter(this);
@@ -123,49 +140,65 @@ ComShow::ComShow(SetupGlobals& g, Messages& messages, SerialPort& port, QWidget*
 
     auto* buttons = new QHBoxLayout;
     QPushButton* send = Button(this, "SendButton", kStrAnalyzerSend);
-    QPushButton* dtr = Button(this, "DtrButton", kStrAnalyzerDtr);
-    QPushButton* brk = Button(this, "BreakButton", kStrAnalyzerBreak);
+    dtr_ = Button(this, "DtrButton", kStrAnalyzerDtr);
+    break_ = Button(this, "BreakButton", kStrAnalyzerBreak);
     QPushButton* clear = Button(this, "ClearButton", kStrAnalyzerClearInput);
     analyze_ = Button(this, "AnalyzeButton", kStrAnalyzerAnalyzeInput);
     QPushButton* quit = Button(this, "QuitButton", kStrAnalyzerQuit);
-    for (QPushButton* b : {send, dtr, brk, clear, analyze_}) buttons->addWidget(b);
+    for (QPushButton* b : {send, dtr_, break_, clear, analyze_}) buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(quit);
     top->addLayout(buttons);
     analyze_->setEnabled(false);
 
     connect(send, &QPushButton::clicked, this, [this] {
-        if (!analyzer_.Send(output_->Value())) messages_.Beep();
+        if (IsVirtualDevice()) {
+            device_.SendInput(output_->Value());  // read by the runtime's next ticks
+        } else if (!analyzer_->Send(output_->Value())) {
+            messages_.Beep();
+        }
     });
-    connect(dtr, &QPushButton::clicked, this, [this] { analyzer_.PulseDtr(); });
-    connect(brk, &QPushButton::clicked, this, [this] { analyzer_.Break(); });
     connect(clear, &QPushButton::clicked, this, [this] {
-        analyzer_.ClearDisplay();
-        buffer_->clear();
-        shownSize_ = 0;
-        RefreshCounts();
-        buffer_->setFocus();
-    });
-    connect(analyze_, &QPushButton::clicked, this, [this] {
-        AnalyzeInput(analyzer_.Display(), g_, messages_);
+        ClearDisplay();
         buffer_->setFocus();
     });
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
     connect(chart, &QPushButton::clicked, this, &ComShow::PickAsciiIntoOutput);
-    connect(translate_, &QCheckBox::toggled, this, [this](bool on) { analyzer_.SetTranslate(on); });
     connect(buffer_, &QPlainTextEdit::selectionChanged, this, &ComShow::RefreshCounts);
     connect(buffer_, &QPlainTextEdit::cursorPositionChanged, this, &ComShow::RefreshCounts);
+    if (device) {
+        for (QWidget* w : {countsRow_, static_cast<QWidget*>(translate_),
+                           static_cast<QWidget*>(analyze_), static_cast<QWidget*>(dtr_),
+                           static_cast<QWidget*>(break_)})
+            w->hide();
+        SetToolTipStringId(output_, kStrVirtualOutputHint);
+        SetToolTipStringId(buffer_, kStrVirtualInputHint);
+        LocalizeForm(this);
+        return;
+    }
+    connect(dtr_, &QPushButton::clicked, this, [this] { analyzer_->PulseDtr(); });
+    connect(break_, &QPushButton::clicked, this, [this] { analyzer_->Break(); });
+    connect(analyze_, &QPushButton::clicked, this, [this] {
+        AnalyzeInput(analyzer_->Display(), g_, messages_);
+        buffer_->setFocus();
+    });
+    connect(translate_, &QCheckBox::toggled, this,
+            [this](bool on) { analyzer_->SetTranslate(on); });
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, &ComShow::PollTick);
     LocalizeForm(this);
 }
 
 ComShow::~ComShow() {
-    if (analyzer_.IsOpen()) analyzer_.Close();
+    if (analyzer_ && analyzer_->IsOpen()) analyzer_->Close();
+}
+
+const AnalyzerDisplay& ComShow::Shown() const {
+    return analyzer_ ? analyzer_->Shown() : deviceShown_;
 }
 
 bool ComShow::Open() {
-    if (!analyzer_.Open(messages_)) return false;
+    if (!analyzer_->Open(messages_)) return false;
     setWindowTitle(QString::fromStdString(AnalyzerCaption(g_)));
     if (QWidget* setup = parentWidget()) {
         const double dpi = setup->screen() ? setup->screen()->logicalDotsPerInchY() : 96.0;
@@ -180,19 +213,61 @@ bool ComShow::Open() {
     return true;
 }
 
+void ComShow::ShowAsDevice(const QWidget* near) {
+    closedByRuntime_ = false;
+    device_.ClearPendingInput();
+    if (near != nullptr) {
+        // Beside the runtime window where the screen has room, else below it.
+        const QRect runtime = near->frameGeometry();
+        const QRect screen =
+            near->screen() ? near->screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+        const QSize size = sizeHint();
+        if (runtime.right() + 1 + size.width() <= screen.right()) {
+            move(runtime.right() + 1, runtime.top());
+        } else {
+            move(runtime.left(), std::min(runtime.bottom() + 1, screen.bottom() - size.height()));
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+    output_->setFocus();
+}
+
+void ComShow::DeviceLink::ShowOutput(const std::string& text) {
+    window_.deviceShown_.Append(text);
+    window_.ShowNewText();
+}
+
+void ComShow::DeviceLink::Close() {
+    window_.closedByRuntime_ = true;
+    if (window_.isVisible()) window_.close();
+}
+
+void ComShow::ClearDisplay() {
+    if (analyzer_) {
+        analyzer_->ClearDisplay();
+    } else {
+        deviceShown_.Clear();
+    }
+    buffer_->clear();
+    shownSize_ = 0;
+    RefreshCounts();
+}
+
 void ComShow::PollTick() {
-    if (analyzer_.Tick())
+    if (analyzer_->Tick())
         ShowNewText();  // counts refreshed with the text
     else
         RefreshCounts();
 }
 
 void ComShow::ShowNewText() {
-    const std::string& text = analyzer_.Display();
-    if (analyzer_.DroppedCharacters() != shownDropped_ || text.size() < shownSize_) {
+    const std::string& text = Shown().Text();
+    if (Shown().Dropped() != shownDropped_ || text.size() < shownSize_) {
         // The bound took text from the front: the display starts again from the kept text.
         buffer_->setPlainText(AnalyzerDisplayText(text, 0));
-        shownDropped_ = analyzer_.DroppedCharacters();
+        shownDropped_ = Shown().Dropped();
     } else {
         QTextCursor end(buffer_->document());
         end.movePosition(QTextCursor::End);
@@ -206,15 +281,15 @@ void ComShow::ShowNewText() {
 
 void ComShow::RefreshCounts() {
     const QTextCursor cursor = buffer_->textCursor();
-    analyze_->setEnabled(!analyzer_.Display().empty());
-    byteCount_->setText(QString::number(analyzer_.Display().size()));
+    analyze_->setEnabled(!Shown().Text().empty());
+    byteCount_->setText(QString::number(Shown().Text().size()));
     selCount_->setText(QString::number(cursor.selectionEnd() - cursor.selectionStart()));
     selStart_->setText(QString::number(cursor.selectionStart() + 1));
 }
 
 void ComShow::CopyDisplay() {
     const QTextCursor cursor = buffer_->textCursor();
-    const std::string& text = analyzer_.Display();
+    const std::string& text = Shown().Text();
     std::string_view copied = text;
     if (cursor.hasSelection()) {
         const size_t start = std::min(static_cast<size_t>(cursor.selectionStart()), text.size());
@@ -278,9 +353,16 @@ bool ComShow::eventFilter(QObject* watched, QEvent* event) {
 
 void ComShow::done(int result) {
     // Quit, the close box and Escape all end here.
-    if (poll_.isActive() || analyzer_.IsOpen()) {
+    if (IsVirtualDevice()) {
+        QDialog::done(result);
+        const bool byUser = !closedByRuntime_;
+        closedByRuntime_ = true;  // said once
+        if (byUser) emit Closed();
+        return;
+    }
+    if (poll_.isActive() || analyzer_->IsOpen()) {
         poll_.stop();
-        analyzer_.Close();
+        analyzer_->Close();
         QDialog::done(result);
         emit Closed();
         return;

@@ -165,6 +165,7 @@ void MainForm::BuildMenus() {
     QMenu* activate = menu(kStrMenuActivate);
     AddItem(activate, kStrMenuActivateTest, [&c] { c.ActivateTest(); });
     AddItem(activate, kStrMenuActivateNormal, [&c] { c.ActivateNormal(); });
+    AddItem(activate, kStrMenuActivateVirtual, [&c] { c.ActivateVirtual(); });
     activate->addSeparator();
     AddPreference(activate, kStrPrefActivateSuspended, Preference::ActivateSuspended);
     AddPreference(activate, kStrPrefMinimizeOnActivation, Preference::MinimizeOnActivation);
@@ -338,8 +339,19 @@ void MainForm::SetWaitCursor(bool busy) {
 
 bool MainForm::PrepareRuntime() {
     CloseAnalyzer();  // the runtime needs the port
-    runtime_ = std::make_unique<QuorvaneWindow>(g_, messages_, locale_, devices_,
-                                                [this] { AboutBox::ShowModal(runtime_.get()); });
+    const bool virtualMode = g_.RunMode == kRunVirtual;
+    if (virtualMode) {
+        virtualDevice_ = std::make_unique<ComShow>(g_, messages_, nullptr);
+        connect(virtualDevice_.get(), &ComShow::Closed, this, [this] {
+            // Closing the device window ends the activation: the runtime window goes, and
+            // its end brings the setup window back.
+            if (runtime_) runtime_->close();
+        });
+    }
+    runtime_ = std::make_unique<QuorvaneWindow>(
+        g_, messages_, locale_, devices_, [this] { AboutBox::ShowModal(runtime_.get()); },
+        virtualMode ? &virtualDevice_->Device() : nullptr);
+    if (virtualMode) return true;  // no port is opened
     if (!runtime_->OpenPort()) {
         runtime_.reset();
         return false;
@@ -357,6 +369,7 @@ void MainForm::StartRuntime() {
         // The window is still in its own close handler: let it finish first.
         QTimer::singleShot(0, this, [this] {
             runtime_.reset();
+            virtualDevice_.reset();
             if (quitting_) {
                 EndProgram();
             } else {
@@ -365,6 +378,7 @@ void MainForm::StartRuntime() {
         });
     });
     runtime_->Activate();
+    if (virtualDevice_) virtualDevice_->ShowAsDevice(runtime_.get());
 }
 
 void MainForm::HideSetup() {

@@ -43,6 +43,8 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     QuorvaneWindow* Runtime() const { return runtime_.get(); }
     // The port analyzer while it is open, else null.
     ComShow* Analyzer() const { return analyzer_.get(); }
+    // The virtual device window while Virtual Instrument mode is active, else null.
+    ComShow* VirtualDeviceWindow() const { return virtualDevice_.get(); }
     // Where the analyzer's port comes from (tests give a fake); the device of the port's
     // connector otherwise.
     void SetAnalyzerPortMaker(std::function<std::unique_ptr<SerialPort>()> make) {
@@ -116,6 +118,7 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     std::unique_ptr<PortSetup> portSetup_;
     std::unique_ptr<AppSelect> appSelect_;
     std::unique_ptr<DDEParms> ddeParms_;
+    std::unique_ptr<ComShow> virtualDevice_;  // Virtual Instrument mode; outlives the runtime
     std::unique_ptr<QuorvaneWindow> runtime_;
     std::function<std::unique_ptr<SerialPort>()> makeAnalyzerPort_;
     std::unique_ptr<SerialPort> analyzerPort_;  // declared before the analyzer that uses it
