@@ -130,12 +130,25 @@ std::string ProfileReading(std::string_view profile, uint64_t n) {
         std::snprintf(buffer, sizeof buffer, "%d.%d,%d.%02d,%d\r\n", 23, k, 7, k * 3, 1013 + k);
         return buffer;
     }
+    if (profile == "caliper") {
+        // A fixed-width reading in millimetres, sign first, ended by CR alone.
+        static const char* kReadings[] = {"+0025.40", "+0025.41", "+0025.40", "+0025.39"};
+        std::snprintf(buffer, sizeof buffer, "%s\r", kReadings[n % 4]);
+        return buffer;
+    }
+    if (profile == "barcode") {
+        // Codes of different lengths (EAN-13, UPC-A, EAN-8, a shelf label), each CR LF.
+        static const char* kCodes[] = {"4006381333931", "036000291452", "73513537", "QV-10042"};
+        std::snprintf(buffer, sizeof buffer, "%s\r\n", kCodes[n % 4]);
+        return buffer;
+    }
     return {};
 }
 
 bool BuiltInProfile(std::string_view name, SimScript& script) {
     script = SimScript{};
-    if (name != "balance" && name != "meter") return false;
+    if (name != "balance" && name != "meter" && name != "caliper" && name != "barcode")
+        return false;
     script.profile = std::string(name);
     script.loop = true;
     script.steps.push_back({1000, {}});  // the reading itself comes from ProfileReading

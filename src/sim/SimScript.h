@@ -20,7 +20,7 @@ struct SimScript {
     bool loop = false;
     // A request the device answers at once (for example "?" CR), and the answer's maker.
     std::string request;
-    std::string profile;  // "balance", "meter", or empty for a transcript
+    std::string profile;  // "balance", "meter", "caliper", "barcode"; empty for a transcript
 };
 
 // The bytes of a text with C-style escapes: \r \n \t \0 \\ \xNN (two hex digits).
@@ -35,7 +35,9 @@ std::string Escape(std::string_view bytes);
 bool ParseTranscript(std::string_view text, SimScript& script, std::string& error);
 
 // The built-in profiles: "balance" sends "+0012.50 g" CR LF once a second and answers "?" CR
-// with a reading; "meter" sends three comma-delimited readings once a second.
+// with a reading; "meter" sends three comma-delimited readings once a second; "caliper" sends
+// a fixed-width reading ("+0025.40") ended by CR alone; "barcode" sends codes of different
+// lengths, each ended by CR LF.
 bool BuiltInProfile(std::string_view name, SimScript& script);
 
 // The reading a profile sends for its n-th record (n counts from 0).

@@ -44,13 +44,19 @@ struct Options {
 };
 
 void Usage() {
-    std::cout << "usage: quorvane-sim [--profile balance|meter] [--transcript FILE]\n"
+    std::cout << "usage: quorvane-sim [--profile balance|meter|caliper|barcode]\n"
+                 "                    [--transcript FILE]\n"
                  "                    [--interval MS] [--count N] [--link PATH]\n"
                  "                    [--send-file FILE [--exit-after-send]] [--verbose]\n"
                  "                    [--rx-times]\n"
                  "Offers a pseudo-terminal that plays a serial instrument. The first line\n"
                  "printed is the device path; received bytes are printed as RX lines,\n"
-                 "with --rx-times as \"RX <ms> ...\" (when the first byte was read).\n";
+                 "with --rx-times as \"RX <ms> ...\" (when the first byte was read).\n"
+                 "Profiles (one record a second, or every --interval MS):\n"
+                 "  balance  \"+0012.50 g\" CR LF; answers \"?\" CR with a reading\n"
+                 "  meter    three comma-delimited readings, CR LF\n"
+                 "  caliper  a fixed-width reading \"+0025.40\", CR alone\n"
+                 "  barcode  codes of different lengths, CR LF\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {

@@ -61,5 +61,37 @@ TEST(SimScript, MeterProfileSendsThreeFields) {
     EXPECT_EQ(r, "23.3,7.09,1016\r\n");
 }
 
+TEST(SimScript, CaliperProfileSendsFixedWidthReadingsEndedByCrAlone) {
+    SimScript s;
+    ASSERT_TRUE(BuiltInProfile("caliper", s));
+    EXPECT_TRUE(s.loop);
+    EXPECT_EQ(s.steps[0].delayMs, 1000u);
+    EXPECT_TRUE(s.request.empty());
+    const char* readings[] = {"+0025.40\r", "+0025.41\r", "+0025.40\r", "+0025.39\r",
+                              "+0025.40\r"};
+    for (uint64_t n = 0; n < 5; ++n) EXPECT_EQ(ProfileReading("caliper", n), readings[n]) << n;
+}
+
+TEST(SimScript, BarcodeProfileSendsCodesOfDifferentLengthsEndedByCrLf) {
+    SimScript s;
+    ASSERT_TRUE(BuiltInProfile("barcode", s));
+    EXPECT_TRUE(s.loop);
+    EXPECT_TRUE(s.request.empty());
+    const char* codes[] = {"4006381333931\r\n", "036000291452\r\n", "73513537\r\n",
+                           "QV-10042\r\n", "4006381333931\r\n"};
+    for (uint64_t n = 0; n < 5; ++n) EXPECT_EQ(ProfileReading("barcode", n), codes[n]) << n;
+}
+
+TEST(SimScript, EveryProfileNamesItselfAndOnlyProfilesHaveReadings) {
+    for (const char* name : {"balance", "meter", "caliper", "barcode"}) {
+        SimScript s;
+        ASSERT_TRUE(BuiltInProfile(name, s)) << name;
+        EXPECT_EQ(s.profile, name);
+        EXPECT_FALSE(ProfileReading(name, 0).empty()) << name;
+    }
+    EXPECT_TRUE(ProfileReading("oven", 0).empty());
+    EXPECT_TRUE(ProfileReading("", 0).empty());
+}
+
 }  // namespace
 }  // namespace quorvane::sim
