@@ -68,7 +68,9 @@ void SetupController::Load() {
     ShowTitle();
 }
 
-void SetupController::ShowTitle() { hooks_.ShowTitle(ConfigTitle(g_.ConfigFileName)); }
+void SetupController::ShowTitle() {
+    hooks_.ShowTitle(ConfigTitle(g_.ConfigFileName));
+}
 
 void SetupController::PutOnTop(const std::string& path) {
     mru_.Insert(path);
@@ -78,7 +80,8 @@ void SetupController::PutOnTop(const std::string& path) {
 bool SetupController::SavePrompt() {
     saveCancelled_ = false;
     if (!g_.ConfigChanged) return true;
-    const std::string text = LoadString(g_.ConfigLoaded ? kStrFileChangedSave : kStrSaveCurrentConfig);
+    const std::string text =
+        LoadString(g_.ConfigLoaded ? kStrFileChangedSave : kStrSaveCurrentConfig);
     switch (messages_.Show(text, LoadString(kStrQuorvaneTitle), MessageButtons::YesNoCancel,
                            MessageIcon::Question)) {
         case MessageAnswer::Yes:

@@ -236,6 +236,70 @@ TEST_F(WindowsE2e, WithoutATrayTheWindowMinimizesAndItsMenusDoTheRest) {
     EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
 }
 
+// Virtual Instrument mode with the keyboard alone: a configuration opened through File > Open,
+// activated from the Activate menu; what is typed into the device window and sent becomes a
+// record (in the runtime window and over D-Bus), and the acknowledgement shows in the device
+// window. The windows' texts are read back through the clipboard.
+TEST_F(WindowsE2e, VirtualInstrumentModeTurnsSentTextIntoARecordAndShowsTheAcknowledgement) {
+    if (!XvfbDesktop::OnPath("xclip")) GTEST_SKIP() << "xclip is not installed";
+    SetupGlobals g = testing::FileNewSettings();
+    g.Mode = kModeLog;
+    g.LogFileName = folder.File("records.log");
+    g.AckString = "K";
+    g.InputTranslation['\n'] = kTranslationIgnore;  // Enter in the output box is CR LF
+    const std::string config = folder.File("virtual.qv3");
+    WriteBytes(config, testing::Serialize(g));
+    ASSERT_TRUE(program.Start({QUORVANE_PROGRAM}, errPath, folder.File("program.out")));
+    const unsigned long setup = WaitForWindow("Quorvane Setup \\(Untitled\\)");
+    ASSERT_NE(setup, 0u) << Err();
+    Keys(setup, {"alt+f", "o"});
+    const unsigned long open = WaitForWindow("Open Quorvane Configuration.*");
+    ASSERT_NE(open, 0u) << Err();
+    desktop.Run({"xdotool", "type", "--delay", "20", config});
+    Keys(open, {"Return"});
+    ASSERT_NE(WaitForWindow("Quorvane Setup\\(virtual\\.qv3\\)"), 0u) << Err();
+
+    Keys(setup, {"alt+a", "v"});
+    const unsigned long runtime = WaitForWindow("Quorvane - COM1 Virtual Device");
+    ASSERT_NE(runtime, 0u) << Err();
+    const unsigned long device = WaitForWindow("Quorvane - Virtual Serial Device");
+    ASSERT_NE(device, 0u) << Err();
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return !Visible("Quorvane Setup.*"); }, kWaitMs));
+    ASSERT_TRUE(WaitForName("Quorvane.COM1")) << Err();
+
+    ASSERT_TRUE(desktop.Activate(device));
+    desktop.Run({"xdotool", "type", "--delay", "20", "12.5"});
+    Keys(device, {"Return", "alt+s"});
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return RecordNumber() == 1; }, kWaitMs)) << Err();
+    EXPECT_NE(DdeCall("Quorvane.COM1", "Request", "Field(1)").out.find("'12.5\\r'"),
+              std::string::npos)
+        << DdeCall("Quorvane.COM1", "Request", "Field(1)").out;
+    EXPECT_EQ(ReadBytes(folder.File("records.log")), "12.5\r");
+
+    // The device window's display, copied whole (Shift+Tab reaches it from the output box).
+    const auto clipboard = [&] { return desktop.Run({"xclip", "-o", "-selection", "clipboard"}); };
+    EXPECT_TRUE(XvfbDesktop::WaitFor(
+        [&] {
+            Keys(device, {"shift+Tab", "ctrl+Insert", "Tab"});
+            return clipboard() == "K";
+        },
+        kWaitMs))
+        << clipboard();
+    // The runtime window's first field box has the focus there; Edit > Copy copies its text.
+    Keys(runtime, {"alt+e", "c"});
+    EXPECT_TRUE(XvfbDesktop::WaitFor([&] { return clipboard() == "12.5\r"; }, kWaitMs))
+        << clipboard();
+
+    Keys(device, {"alt+q"});
+    EXPECT_TRUE(
+        XvfbDesktop::WaitFor([&] { return Visible("Quorvane Setup\\(virtual\\.qv3\\)"); }, kWaitMs))
+        << Err();
+    EXPECT_FALSE(Visible("Quorvane - COM1.*"));
+    EXPECT_FALSE(Visible("Quorvane - Virtual Serial Device"));
+    Keys(setup, {"alt+f", "x"});
+    EXPECT_EQ(program.Wait(In(kWait)), 0) << Err();
+}
+
 // Also while a box waits for an answer inside a tick (the first record's target, Notepad,
 // cannot start).
 TEST_F(WindowsE2e, AQuitSignalClosesTheRuntimeWindowAndItsPort) {

@@ -54,9 +54,10 @@ struct FakeSetupWindow : SetupWindowHooks {
 class SetupControllerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("quorvane-setup-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            fs::temp_directory_path() /
+            ("quorvane-setup-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
         ResetToDefaults(g, dir.string());
@@ -227,9 +228,9 @@ TEST_F(SetupControllerTest, ModeChoicesSetConfigChangedOnlyWhenSomethingChanges)
 
 TEST_F(SetupControllerTest, EveryPreferenceButTheDateTimeDisplaySetsConfigChanged) {
     setup.Start("");
-    for (const Preference p : {Preference::BeepOnInput, Preference::ActivateSuspended,
-                               Preference::MinimizeOnActivation, Preference::AlwaysOnTop,
-                               Preference::DtrButton, Preference::BreakButton}) {
+    for (const Preference p :
+         {Preference::BeepOnInput, Preference::ActivateSuspended, Preference::MinimizeOnActivation,
+          Preference::AlwaysOnTop, Preference::DtrButton, Preference::BreakButton}) {
         g.ConfigChanged = kFalse;
         const bool before = PreferenceChecked(g, p);
         setup.TogglePreference(p);

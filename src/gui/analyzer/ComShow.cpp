@@ -167,9 +167,9 @@ void ComShow::Build() {
     connect(buffer_, &QPlainTextEdit::selectionChanged, this, &ComShow::RefreshCounts);
     connect(buffer_, &QPlainTextEdit::cursorPositionChanged, this, &ComShow::RefreshCounts);
     if (device) {
-        for (QWidget* w : {countsRow_, static_cast<QWidget*>(translate_),
-                           static_cast<QWidget*>(analyze_), static_cast<QWidget*>(dtr_),
-                           static_cast<QWidget*>(break_)})
+        for (QWidget* w :
+             {countsRow_, static_cast<QWidget*>(translate_), static_cast<QWidget*>(analyze_),
+              static_cast<QWidget*>(dtr_), static_cast<QWidget*>(break_)})
             w->hide();
         SetToolTipStringId(output_, kStrVirtualOutputHint);
         SetToolTipStringId(buffer_, kStrVirtualInputHint);

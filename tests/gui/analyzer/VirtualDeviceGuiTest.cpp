@@ -37,7 +37,7 @@ class VirtualDeviceTest : public ::testing::Test {
         g.Mode = kModeLog;
         g.LogFileName = folder.File("records.log");
         g.PortIndex = 1;
-        g.AckString = "K"s + '\0';  // the NUL shows as character 255
+        g.AckString = "K"s + '\0';                      // the NUL shows as character 255
         g.InputTranslation['\n'] = kTranslationIgnore;  // Enter in the output box is CR LF
         form.show();
     }
@@ -103,8 +103,8 @@ TEST_F(VirtualDeviceTest, SentTextBecomesARecordAndTheAcknowledgementShowsInTheD
     for (const char* hidden : {"BufByteCount", "SelStartPosition", "Check1", "AnalyzeButton",
                                "DtrButton", "BreakButton"})
         EXPECT_FALSE(Shown(hidden)) << hidden;
-    for (const char* shown : {"OutputBuffer", "AsciiButton", "SendButton", "ClearButton",
-                              "QuitButton", "Buffer"})
+    for (const char* shown :
+         {"OutputBuffer", "AsciiButton", "SendButton", "ClearButton", "QuitButton", "Buffer"})
         EXPECT_TRUE(Shown(shown)) << shown;
 
     Send("12.5");

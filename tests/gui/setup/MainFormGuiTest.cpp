@@ -51,8 +51,8 @@ TEST_F(MainFormTest, TheMenusCarryTheTablesTexts) {
     EXPECT_EQ(port.mid(0, 3), (QStringList{"&Settings...", "&Analyze...", "-"}));
     QStringList activate;
     for (QAction* a : Menu(form, 4)->actions()) activate << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(activate.mid(0, 4), (QStringList{"&Test Mode", "&Normal Mode",
-                                               "&Virtual Instrument Mode", "-"}));
+    EXPECT_EQ(activate.mid(0, 4),
+              (QStringList{"&Test Mode", "&Normal Mode", "&Virtual Instrument Mode", "-"}));
     QStringList define;
     for (QAction* a : Menu(form, 3)->actions()) define << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(
