@@ -6,14 +6,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
 
+#include "analyzer/BestGuess.h"
 #include "config/ConfigTestSupport.h"
 #include "fakes/FakeMessages.h"
 #include "fakes/FakeSerialPort.h"
 #include "gui/GuiApp.h"
 #include "gui/LocalizeForm.h"
+#include "gui/MessageBoxMessages.h"
 #include "gui/analyzer/ComShow.h"
 #include "gui/setup/DialogLanguages.h"
 #include "gui/setup/MainForm.h"
@@ -124,10 +130,47 @@ TEST_F(ComShowTest, BothLanguages) {
     analyzer->show();
 }
 
+// The question of the best guess as a real box, in both languages (with Qt's own button texts
+// in Japanese, as the program loads them); No leaves the configuration as it was.
+TEST_F(ComShowTest, TheBestGuessAsksInBothLanguagesAndNoChangesNothing) {
+    port->Play("12.5,3.1,7\r\n");
+    analyzer->PollTick();
+    const int structure = g.RecordStructure;
+    MessageBoxMessages boxes;
+    QTranslator qtTexts;
+    for (const Language language : {Language::English, Language::Japanese}) {
+        SetInterfaceLanguage(language);
+        if (language == Language::Japanese &&
+            qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&qtTexts);
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            const bool up = QTest::qWaitFor(
+                [] {
+                    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+                },
+                10000);
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(up && box != nullptr) << "no question came";
+            asked = box->text();
+            EXPECT_EQ(TextsWithMissingGlyphs(box), std::vector<std::string>{});
+            SaveScreenshot(box, "best-guess");
+            box->button(QMessageBox::No)->click();
+        });
+        AnalyzeInput(analyzer->Analyzer().Display(), g, boxes);
+        EXPECT_TRUE(asked.startsWith(UiText(kStrDelimiterNameComma))) << asked.toStdString();
+        EXPECT_TRUE(asked.endsWith(UiText(kStrBestGuessQuestion))) << asked.toStdString();
+    }
+    QApplication::removeTranslator(&qtTexts);
+    SetInterfaceLanguage(Language::English);
+    EXPECT_EQ(g.RecordStructure, structure);
+}
+
 TEST(AnalyzerDisplayText, ACrBreaksTheLineAndItsLfTakesNoRoom) {
-    EXPECT_EQ(AnalyzerDisplayText("a\r\nb\nc", 0),
-              QString("a") + QChar(QChar::ParagraphSeparator) + QChar(0x200B) + "b" +
-                  QChar(QChar::ParagraphSeparator) + "c");
+    EXPECT_EQ(AnalyzerDisplayText("a\r\nb\nc", 0), QString("a") + QChar(QChar::ParagraphSeparator) +
+                                                       QChar(0x200B) + "b" +
+                                                       QChar(QChar::ParagraphSeparator) + "c");
     EXPECT_EQ(AnalyzerDisplayText("\n", '\r'), QString(QChar(0x200B)));
 }
 
