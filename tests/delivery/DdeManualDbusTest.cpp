@@ -1,9 +1,8 @@
-// Runs every example of the manual page on driving Quorvane (docs/driving-quorvane.md)
-// against a real server on the private bus, and checks the output the page shows, so the
-// page cannot drift from the program.
+// Runs every example of the manual page on driving Quorvane (docs/dbus.html) against a real
+// server on the private bus, and checks the output the page shows, so the page cannot drift
+// from the program.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -12,6 +11,7 @@
 
 #include "config/CodePage.h"
 #include "delivery/DbusTestBus.h"
+#include "docs/ManualPages.h"
 #include "delivery/DdeBusNames.h"
 #include "delivery/DdeServerItems.h"
 #include "platform/linux/DbusDdeServer.h"
@@ -28,28 +28,19 @@ struct Example {
     QStringList expected;  // the output lines the page shows after the example
 };
 
-QString ManualText() {
-    QFile file(QStringLiteral(QUORVANE_SOURCE_DIR "/docs/driving-quorvane.md"));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(file.readAll());
-}
+constexpr const char* kPage = "dbus.html";
 
-// An example is a fenced block after "<!-- example: name -->"; the lines indented by four
-// blanks that follow it (after blank lines) are its output.
+// An example is a <pre class="example" data-example="name"> block of the page, its output
+// the <pre class="output"> block right after it, one expected line a line.
 std::vector<Example> ManualExamples() {
-    const QStringList lines = ManualText().split(u'\n');
-    static const QRegularExpression marker(QStringLiteral("^<!-- example: ([a-z-]+) -->$"));
     std::vector<Example> examples;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const auto match = marker.match(lines[i]);
-        if (!match.hasMatch() || i + 1 >= lines.size() || !lines[i + 1].startsWith("```")) continue;
-        Example example{match.captured(1), lines[i + 1].mid(3).trimmed(), {}, {}};
-        for (i += 2; i < lines.size() && lines[i] != "```"; ++i) example.code += lines[i] + '\n';
-        for (++i; i < lines.size() && lines[i].trimmed().isEmpty(); ++i) {
+    for (const manual::PageExample& e : manual::PageExamples(kPage)) {
+        Example example{QString::fromStdString(e.name), QString::fromStdString(e.language),
+                        QString::fromStdString(e.code) + '\n', {}};
+        if (e.hasOutput) {
+            example.expected = QString::fromStdString(e.output).split(u'\n');
+            example.expected.removeAll(QString());
         }
-        for (; i < lines.size() && lines[i].startsWith("    "); ++i)
-            example.expected << lines[i].mid(4);
-        --i;
         examples.push_back(example);
     }
     return examples;
@@ -122,6 +113,9 @@ TEST_F(DdeManualDbus, EveryExampleWorksAsThePageShows) {
 
     for (const Example& example : examples) {
         SCOPED_TRACE(example.name.toStdString());
+        // Every block marked on this page is run here: one this test cannot run fails.
+        ASSERT_TRUE(example.language == "sh" || example.language == "python")
+            << example.language.toStdString();
         const QString missing = MissingTool(example);
         // An example that cannot run is an example nobody checked: a missing tool fails.
         if (!missing.isEmpty()) {
@@ -161,17 +155,13 @@ TEST_F(DdeManualDbus, EveryExampleWorksAsThePageShows) {
 }
 
 TEST(DdeManualTest, TheBusNameTableFollowsTheNamingRule) {
-    const QStringList lines = ManualText().split(u'\n');
-    static const QRegularExpression row(QStringLiteral("^\\| `([^`]*)` \\| `([^`]*)` \\|$"));
     int rows = 0;
-    for (const QString& line : lines) {
-        const auto match = row.match(line);
-        if (!match.hasMatch() || !match.captured(2).startsWith(QLatin1String("Quorvane.")))
-            continue;
+    for (const auto& row : manual::TableRows(kPage, "bus-names")) {
+        ASSERT_EQ(row.size(), 2u);
+        if (row[1].rfind("Quorvane.", 0) != 0) continue;
         ++rows;
-        const std::string topic = CodePage::FromUtf8(match.captured(1).toStdString());
-        EXPECT_EQ(DdeBusName(kDdeServiceName, topic), match.captured(2).toStdString())
-            << match.captured(1).toStdString();
+        const std::string topic = CodePage::FromUtf8(row[0]);
+        EXPECT_EQ(DdeBusName(kDdeServiceName, topic), row[1]) << row[0];
     }
     EXPECT_GE(rows, 5);
 }
