@@ -11,9 +11,9 @@
 
 #include "config/CodePage.h"
 #include "delivery/DbusTestBus.h"
-#include "docs/ManualPages.h"
 #include "delivery/DdeBusNames.h"
 #include "delivery/DdeServerItems.h"
+#include "docs/ManualPages.h"
 #include "platform/linux/DbusDdeServer.h"
 
 namespace quorvane {
@@ -35,8 +35,10 @@ constexpr const char* kPage = "dbus.html";
 std::vector<Example> ManualExamples() {
     std::vector<Example> examples;
     for (const manual::PageExample& e : manual::PageExamples(kPage)) {
-        Example example{QString::fromStdString(e.name), QString::fromStdString(e.language),
-                        QString::fromStdString(e.code) + '\n', {}};
+        Example example{QString::fromStdString(e.name),
+                        QString::fromStdString(e.language),
+                        QString::fromStdString(e.code) + '\n',
+                        {}};
         if (e.hasOutput) {
             example.expected = QString::fromStdString(e.output).split(u'\n');
             example.expected.removeAll(QString());

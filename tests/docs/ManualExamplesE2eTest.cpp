@@ -47,42 +47,29 @@ constexpr auto kDeadline = std::chrono::seconds(30);
 
 // What is done with an example.
 enum class Place {
-    Standalone,  // run on its own in the scratch home; must finish with status 0
-    Demo,        // run while the demo configuration serves a simulated balance
-    Walkthrough, // headless.html's walk-through: the services in page order, then the rest
-    System,      // parsed and its programs looked up, not run
-    UnitFile,    // the shipped unit file: compared, verified, its command run
-    PortStore,   // the per-user port store entry: used by the unit file's run
-    UdevRule,    // a udev rule: checked line by line
+    Standalone,   // run on its own in the scratch home; must finish with status 0
+    Demo,         // run while the demo configuration serves a simulated balance
+    Walkthrough,  // headless.html's walk-through: the services in page order, then the rest
+    System,       // parsed and its programs looked up, not run
+    UnitFile,     // the shipped unit file: compared, verified, its command run
+    PortStore,    // the per-user port store entry: used by the unit file's run
+    UdevRule,     // a udev rule: checked line by line
 };
 
 const std::map<std::string, Place> kHandled = {
-    {"run-demo", Place::System},
-    {"demo-request", Place::Demo},
-    {"exit-status", Place::Standalone},
-    {"version", Place::Standalone},
-    {"show-config", Place::Standalone},
-    {"convert-config", Place::Standalone},
-    {"session-type", Place::Standalone},
-    {"try-sim", Place::Walkthrough},
-    {"try-headless", Place::Walkthrough},
-    {"try-items", Place::Walkthrough},
-    {"port-store", Place::PortStore},
-    {"port-by-id", Place::System},
-    {"headless-unit", Place::UnitFile},
-    {"service-install", Place::System},
-    {"service-status", Place::System},
-    {"service-linger", Place::System},
-    {"dialout-check", Place::System},
-    {"dialout-add", Place::System},
-    {"port-busy", Place::System},
-    {"kernel-log", Place::System},
-    {"brltty-remove", Place::System},
-    {"brltty-mask", Place::System},
-    {"modemmanager-mask", Place::System},
-    {"adapter-ids", Place::System},
-    {"udev-rule", Place::UdevRule},
-    {"udev-reload", Place::System},
+    {"run-demo", Place::System},          {"demo-request", Place::Demo},
+    {"exit-status", Place::Standalone},   {"version", Place::Standalone},
+    {"show-config", Place::Standalone},   {"convert-config", Place::Standalone},
+    {"session-type", Place::Standalone},  {"try-sim", Place::Walkthrough},
+    {"try-headless", Place::Walkthrough}, {"try-items", Place::Walkthrough},
+    {"port-store", Place::PortStore},     {"port-by-id", Place::System},
+    {"headless-unit", Place::UnitFile},   {"service-install", Place::System},
+    {"service-status", Place::System},    {"service-linger", Place::System},
+    {"dialout-check", Place::System},     {"dialout-add", Place::System},
+    {"port-busy", Place::System},         {"kernel-log", Place::System},
+    {"brltty-remove", Place::System},     {"brltty-mask", Place::System},
+    {"modemmanager-mask", Place::System}, {"adapter-ids", Place::System},
+    {"udev-rule", Place::UdevRule},       {"udev-reload", Place::System},
     {"list-by-id", Place::System},
 };
 
@@ -146,8 +133,8 @@ bool Shows(const std::string& output, const std::string& expected) {
         const std::string ellipsis = "\xE2\x80\xA6";  // …
         std::string rest = Trimmed(want);
         for (size_t cut; (cut = rest.find(ellipsis)) != std::string::npos;) {
-            pattern += std::regex_replace(rest.substr(0, cut),
-                                          std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+            pattern += std::regex_replace(rest.substr(0, cut), std::regex(R"([.^$|()\[\]{}*+?\\])"),
+                                          R"(\$&)") +
                        ".*";
             rest = rest.substr(cut + ellipsis.size());
         }
@@ -204,8 +191,10 @@ class Scratch {
   private:
     void StartBus() {
         const std::string file = home_ + "/bus";
-        const std::string command = "dbus-daemon --session --fork --nopidfile --print-address=1 "
-                                    "--print-pid=1 >'" + file + "' 2>/dev/null";
+        const std::string command =
+            "dbus-daemon --session --fork --nopidfile --print-address=1 "
+            "--print-pid=1 >'" +
+            file + "' 2>/dev/null";
         if (std::system(command.c_str()) != 0) return;
         std::ifstream in(file);
         std::string address, pid;
@@ -232,7 +221,8 @@ class Command {
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         std::vector<char*> env;
-        for (const std::string& e : scratch.Environment()) env.push_back(const_cast<char*>(e.c_str()));
+        for (const std::string& e : scratch.Environment())
+            env.push_back(const_cast<char*>(e.c_str()));
         env.push_back(nullptr);
         const std::string home = scratch.Home();
         pid_ = fork();
@@ -374,8 +364,8 @@ TEST(ManualExamples, EveryMarkedExampleHasATestAndEveryTestItsExample) {
         EXPECT_EQ(manual::CountOccurrences(html, "<pre class=\"output\""), outputs) << page;
     }
     // The D-Bus page's examples are run by the D-Bus test, from that page.
-    const std::string dbusTest = manual::ReadWholeFile(
-        std::string(QUORVANE_SOURCE_DIR) + "/tests/delivery/DdeManualDbusTest.cpp");
+    const std::string dbusTest = manual::ReadWholeFile(std::string(QUORVANE_SOURCE_DIR) +
+                                                       "/tests/delivery/DdeManualDbusTest.cpp");
     EXPECT_NE(dbusTest.find("\"dbus.html\""), std::string::npos);
     EXPECT_FALSE(manual::PageExamples("dbus.html").empty());
     EXPECT_GE(examples.size(), kHandled.size());
@@ -395,12 +385,12 @@ TEST(ManualExamples, TheDemoReadingCanBeRequestedWhileTheDemoRuns) {
     ASSERT_TRUE(scratch.HasBus()) << "dbus-daemon did not start";
     const std::string link = scratch.Home() + "/demo-balance";
     Command sim(scratch, {QUORVANE_SIM_PROGRAM, "--profile", "balance", "--interval", "200",
-                      "--link", link});
+                          "--link", link});
     ASSERT_TRUE(sim.WaitFor([&] { return sim.Output().find("/dev/") != std::string::npos; }))
         << sim.Output();
     Command demo(scratch, {QUORVANE_PROGRAM, "--headless",
-                       std::string(QUORVANE_SOURCE_DIR) + "/examples/demo-balance.qv3",
-                       "--port", "COM1=" + link});
+                           std::string(QUORVANE_SOURCE_DIR) + "/examples/demo-balance.qv3",
+                           "--port", "COM1=" + link});
     ASSERT_TRUE(demo.WaitFor([&] { return Shows(demo.Output(), "…:…:… +0012.5… g"); }))
         << demo.Output();
     const auto examples = ExamplesAt(Place::Demo);
@@ -428,7 +418,8 @@ TEST(ManualExamples, TheHeadlessWalkThroughWorksAsThePageShows) {
         const std::string first = Lines(e.output).front();
         ASSERT_TRUE(run.WaitFor([&] { return Shows(run.Output(), first) || run.Finished(); }) &&
                     !run.Finished())
-            << "did not start:\n" << run.Output();
+            << "did not start:\n"
+            << run.Output();
     }
     ASSERT_EQ(services.size(), kServices.size());
     for (const PageExample& e : examples) {
@@ -441,9 +432,9 @@ TEST(ManualExamples, TheHeadlessWalkThroughWorksAsThePageShows) {
             << run.Output();
     }
     // The acknowledgements the page says the simulator prints.
-    EXPECT_TRUE(services.front().second.WaitFor(
-        [&] { return services.front().second.Output().find("RX \\x06") != std::string::npos; }))
-        << services.front().second.Output();
+    EXPECT_TRUE(services.front().second.WaitFor([&] {
+        return services.front().second.Output().find("RX \\x06") != std::string::npos;
+    })) << services.front().second.Output();
     for (auto it = services.rbegin(); it != services.rend(); ++it) {
         SCOPED_TRACE(it->first->name);
         it->second.Stop(SIGTERM);
@@ -466,7 +457,8 @@ std::vector<std::string> ProgramsOf(std::string code) {
         } else if (c == '\'' || c == '"') {
             quote = c;
             commands.back() += c;
-        } else if (c == '\n' || c == '|' || c == ';' || (c == '&' && i + 1 < code.size() && code[i + 1] == '&')) {
+        } else if (c == '\n' || c == '|' || c == ';' ||
+                   (c == '&' && i + 1 < code.size() && code[i + 1] == '&')) {
             if (c == '&') ++i;
             commands.emplace_back();
         } else {
@@ -489,7 +481,7 @@ std::vector<std::string> ProgramsOf(std::string code) {
 // Programs of Debian 12 that a machine (this one, a container) may lack; each with its
 // package, for the message.
 const std::map<std::string, std::string> kDebianPrograms = {
-    {"sudo", "sudo"},         {"udevadm", "udev"},      {"usermod", "passwd"},
+    {"sudo", "sudo"},         {"udevadm", "udev"},       {"usermod", "passwd"},
     {"systemctl", "systemd"}, {"journalctl", "systemd"}, {"loginctl", "systemd"},
     {"apt-get", "apt"},       {"fuser", "psmisc"},       {"grep", "grep"},
     {"ls", "coreutils"},      {"id", "coreutils"},       {"mkdir", "coreutils"},
@@ -520,7 +512,8 @@ TEST(ManualExamples, SystemCommandsParseAndNameProgramsThatExist) {
                 continue;
             }
             bool found = false;
-            for (const std::string& folder : folders) found = found || fs::exists(folder + "/" + program);
+            for (const std::string& folder : folders)
+                found = found || fs::exists(folder + "/" + program);
             if (!found) {
                 EXPECT_TRUE(kDebianPrograms.count(program))
                     << program << " is neither on this machine nor a known Debian program";
@@ -533,8 +526,7 @@ TEST(ManualExamples, SystemCommandsParseAndNameProgramsThatExist) {
 TEST(ManualExamples, TheUdevRuleIsWellFormed) {
     const auto examples = ExamplesAt(Place::UdevRule);
     ASSERT_FALSE(examples.empty());
-    static const std::regex pair(
-        R"(\s*[A-Z_]+(\{[A-Za-z_]+\})?\s*(==|!=|\+=|:=|=)\s*"[^"]*"\s*)");
+    static const std::regex pair(R"(\s*[A-Z_]+(\{[A-Za-z_]+\})?\s*(==|!=|\+=|:=|=)\s*"[^"]*"\s*)");
     for (const PageExample& e : examples) {
         SCOPED_TRACE(e.name);
         int rules = 0;
@@ -581,7 +573,7 @@ TEST(ManualExamples, TheServiceUnitIsTheShippedOneAndItsCommandRuns) {
     // The port store entry, with the simulated balance as its device.
     const std::string link = scratch.Home() + "/service-balance";
     Command sim(scratch, {QUORVANE_SIM_PROGRAM, "--profile", "balance", "--interval", "200",
-                      "--link", link});
+                          "--link", link});
     ASSERT_TRUE(sim.WaitFor([&] { return sim.Output().find("/dev/") != std::string::npos; }));
     const std::string store = std::regex_replace(
         stores[0].code, std::regex("^COM1=.*$", std::regex::multiline), "COM1=" + link);

@@ -73,12 +73,11 @@ TEST(ManualLinks, TheIndexLinksEveryPage) {
 
 // The elements the pages use that need a closing tag are closed, in order.
 TEST(ManualLinks, EveryPageClosesItsTagsInOrder) {
-    const std::set<std::string> closed = {"html", "head", "title", "body", "header", "nav",
-                                          "div",  "p",    "ol",    "ul",   "li",     "dl",
-                                          "dt",   "dd",   "table", "tr",   "th",     "td",
-                                          "pre",  "code", "kbd",   "var",  "a",      "b",
-                                          "em",   "strong", "figure", "figcaption", "h1",
-                                          "h2",   "h3"};
+    const std::set<std::string> closed = {
+        "html", "head",   "title",  "body",       "header", "nav", "div",   "p",
+        "ol",   "ul",     "li",     "dl",         "dt",     "dd",  "table", "tr",
+        "th",   "td",     "pre",    "code",       "kbd",    "var", "a",     "b",
+        "em",   "strong", "figure", "figcaption", "h1",     "h2",  "h3"};
     static const std::regex tag("<(/?)([a-zA-Z0-9]+)[^>]*>");
     for (const std::string& page : manual::ManualPageNames()) {
         SCOPED_TRACE(page);

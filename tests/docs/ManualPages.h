@@ -135,10 +135,9 @@ inline size_t CountOccurrences(const std::string& text, const std::string& marke
 
 // The rows of the tables of class tableClass: each row's <td> cells as plain text. Header
 // rows (<th> only) are left out.
-inline std::vector<std::vector<std::string>> TableRows(const std::string& page,
-                                                       const std::string& tableClass,
-                                                       std::vector<std::string>* tableAttributes =
-                                                           nullptr) {
+inline std::vector<std::vector<std::string>> TableRows(
+    const std::string& page, const std::string& tableClass,
+    std::vector<std::string>* tableAttributes = nullptr) {
     const std::string html = PageText(page);
     std::vector<std::vector<std::string>> rows;
     static const std::regex table("<table([^>]*)>([\\s\\S]*?)</table>");

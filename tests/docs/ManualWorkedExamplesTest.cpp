@@ -66,8 +66,7 @@ TEST_F(ManualWorkedExamples, EveryMathAndFormatResultIsTheProgramsOwn) {
         if (!math.empty()) ++withMath;
         if (!format.empty()) ++withFormat;
         EXPECT_EQ(FieldOne(fields, math, format), row[3])
-            << "fields \"" << fields << "\", math \"" << math << "\", format \"" << format
-            << "\"";
+            << "fields \"" << fields << "\", math \"" << math << "\", format \"" << format << "\"";
     }
     EXPECT_GE(withMath, 10);
     EXPECT_GE(withFormat, 10);
