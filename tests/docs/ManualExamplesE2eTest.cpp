@@ -65,6 +65,7 @@ const std::map<std::string, Place> kHandled = {
     {"port-store", Place::PortStore},     {"port-by-id", Place::System},
     {"headless-unit", Place::UnitFile},   {"service-install", Place::System},
     {"service-status", Place::System},    {"service-linger", Place::System},
+    {"missing-device", Place::Standalone},
     {"dialout-check", Place::System},     {"dialout-add", Place::System},
     {"port-busy", Place::System},         {"kernel-log", Place::System},
     {"brltty-remove", Place::System},     {"brltty-mask", Place::System},
