@@ -82,6 +82,19 @@ fi
 grep -q '^ExecStart=/usr/bin/quorvane --headless ' \
     "$root/usr/lib/systemd/user/quorvane-headless@.service" || fail "the unit's ExecStart"
 
+step "installed manual"
+# Every local file the manual refers to is in the package (the icon lives in the icon theme).
+doc=$share/doc/quorvane
+missing=0
+for ref in $(grep -oE '(src|href)="[^"#]*"' "$doc/index.html" | sed -E 's/^(src|href)="//; s/"$//' |
+    grep -vE '^(https?|mailto):' | sort -u); do
+    [[ -z "$ref" || -f "$doc/$ref" ]] && continue
+    echo "the manual refers to $ref, which the package does not have" >&2
+    missing=1
+done
+[[ "$missing" -eq 0 ]] || fail "the installed manual has broken references"
+[[ -f "$doc/screenshots/setup-en.png" ]] || fail "no screenshots in the manual"
+
 step "file type lookup"
 files=$work/files
 mkdir -p "$files" "$work/home" "$work/config"
