@@ -149,6 +149,20 @@ status=0
 "$bin/quorvane" --definitely-not-an-option >/dev/null 2>&1 || status=$?
 [[ "$status" -eq 2 ]] || fail "a bad option exits with $status, not 2"
 
+# A windowed start of the packaged program finds the package's menu entry, file type and icon
+# beside its bin folder and so writes none of them into the user's folder. It runs on a
+# display of its own until it is ended (timeout's 124: it was still running).
+mkdir -p "$work/window-home" "$work/window-config"
+status=0
+XDG_DATA_HOME=$work/window-home XDG_CONFIG_HOME=$work/window-config \
+    timeout -s TERM 4 xvfb-run -a "$bin/quorvane" >"$work/window.log" 2>&1 || status=$?
+[[ "$status" -eq 124 ]] || { cat "$work/window.log" >&2; fail "the windowed start exited $status"; }
+if [[ -n "$(find "$work/window-home" -mindepth 1 -print -quit)" ]]; then
+    find "$work/window-home" >&2
+    fail "the packaged program wrote into the user's data folder what the package provides"
+fi
+echo "windowed start: nothing written into XDG_DATA_HOME"
+
 # A private session bus, so that the run serves its items where nothing else listens.
 dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \
     3>"$work/bus.address" 4>"$work/bus.pid"
