@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Quorvane need, when any
-# is missing. Runs apt-get as root, or through sudo for a normal user.
+# is missing (and those that make and check its Debian package: scripts/build-deb.sh,
+# scripts/check-deb.sh). Runs apt-get as root, or through sudo for a normal user.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     qt6-translations-l10n xvfb xauth openbox xterm x11-utils xdotool imagemagick fonts-noto-cjk
     tint2 xdg-utils shared-mime-info desktop-file-utils
     socat dbus dbus-daemon libglib2.0-bin python3-dbus python3-gi python3 xclip
+    dpkg-dev file lintian appstream libxml2-utils man-db groff-base systemd
 )
 
 missing=()

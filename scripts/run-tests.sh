@@ -2,9 +2,11 @@
 # The whole test suite: installs what is missing, builds, starts private Xvfb and D-Bus
 # services, runs each CI label (unit serial dbus x11 gui e2e) on its own, then builds the fuzz
 # targets with clang and runs each for QUORVANE_FUZZ_SECONDS (60) seconds on its seed corpus
-# and dictionary. Exits non-zero on any failure, on a label without tests and on any test that
-# skipped itself: a test that did not run is a check nobody made. The bench label (measurements)
-# is not run here.
+# and dictionary. Between the two, scripts/check-deb.sh builds the Debian package in its own
+# Release folder and checks it (lintian, the desktop files, the packaged programs). Exits
+# non-zero on any failure, on a label without tests and on any test that skipped itself: a
+# test that did not run is a check nobody made. The bench label (measurements) is not run
+# here.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVANE_BUILD_DIR:-$here/build}
@@ -94,6 +96,10 @@ if [[ "${#failed_labels[@]}" -gt 0 ]]; then
     echo "run-tests: failed labels: ${failed_labels[*]}" >&2
     exit 1
 fi
+
+# The Debian package, as a user installs it.
+echo "=== package"
+"$here/scripts/check-deb.sh"
 
 # Fuzz targets: a separate clang build with libFuzzer, ASan and UBSan.
 if [ "$fuzz_seconds" -gt 0 ] && ls "$here"/fuzz/*.cpp >/dev/null 2>&1; then

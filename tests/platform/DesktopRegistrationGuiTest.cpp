@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,15 +57,43 @@ class DesktopRegistrationTest : public ::testing::Test {
     void SetUp() override {
         GuiApp();
         ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(system.isValid());
         icons = {QuorvaneIconSvg(), QuorvaneIconPng(128)};
+        // An installed copy of the program on this machine must not change what is written.
+        savedDataDirs = qgetenv("XDG_DATA_DIRS");
+        hadDataDirs = qEnvironmentVariableIsSet("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_DIRS", system.path().toUtf8());
     }
     // The folder goes when the test ends: the tools must be done writing in it by then.
     void TearDown() override {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !ToolsRunningOn(home.path()); }, 20000));
+        if (hadDataDirs)
+            qputenv("XDG_DATA_DIRS", savedDataDirs);
+        else
+            qunsetenv("XDG_DATA_DIRS");
     }
+    // Puts a file into the system data folder, as a package would.
+    void Install(const QString& relative, const QByteArray& content) const {
+        const QString path = system.path() + "/" + relative;
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(content), content.size());
+    }
+    void InstallAll() const {
+        Install("applications/quorvane.desktop",
+                QByteArray::fromStdString(DesktopEntryText("quorvane")));
+        Install("mime/packages/quorvane.xml", QByteArray::fromStdString(MimePackageText()));
+        Install("icons/hicolor/scalable/apps/quorvane.svg", icons.svg);
+        Install("icons/hicolor/128x128/apps/quorvane.png", icons.png128);
+    }
+    QStringList Installed() const { return {system.path()}; }
     QString Path(const char* relative) const { return home.path() + "/" + relative; }
 
     QTemporaryDir home;
+    QTemporaryDir system;  // stands for /usr/share
+    QByteArray savedDataDirs;
+    bool hadDataDirs = false;
     DesktopIconFiles icons;
     const QString program = "/opt/Quorvane Tools/bin/quorvane";
 };
@@ -154,6 +183,141 @@ TEST_F(DesktopRegistrationTest, AFolderThatCannotBeWrittenFailsQuietly) {
         RegisterDesktopIntegration(program, icons, Path("not-a-folder"));
     EXPECT_TRUE(result.failed);
     EXPECT_TRUE(result.written.empty());
+}
+
+const std::vector<QString> kAllFiles = {
+    "applications/quorvane.desktop", "icons/hicolor/128x128/apps/quorvane.png",
+    "icons/hicolor/scalable/apps/quorvane.svg", "mime/packages/quorvane.xml"};
+
+TEST_F(DesktopRegistrationTest, WritesNothingThatAnInstalledPackageProvides) {
+    InstallAll();
+    const DesktopRegistrationResult result =
+        RegisterDesktopIntegration("/usr/bin/quorvane", icons, home.path(), Installed());
+    EXPECT_FALSE(result.failed);
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_TRUE(result.started.empty()) << "the package's own scripts build the system caches";
+    EXPECT_TRUE(result.removed.empty());
+    EXPECT_EQ(Sorted(result.provided), kAllFiles);
+    for (const QString& file : kAllFiles) EXPECT_FALSE(QFile::exists(Path(file.toUtf8()))) << file.toStdString();
+    EXPECT_TRUE(QDir(home.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST_F(DesktopRegistrationTest, WritesWhatThePackageLacks) {
+    Install("applications/quorvane.desktop",
+            QByteArray::fromStdString(DesktopEntryText("quorvane")));
+    const DesktopRegistrationResult result =
+        RegisterDesktopIntegration("/usr/bin/quorvane", icons, home.path(), Installed());
+    EXPECT_EQ(result.provided, std::vector<QString>{"applications/quorvane.desktop"});
+    EXPECT_EQ(Sorted(result.written),
+              (std::vector<QString>{"icons/hicolor/128x128/apps/quorvane.png",
+                                    "icons/hicolor/scalable/apps/quorvane.svg",
+                                    "mime/packages/quorvane.xml"}));
+    EXPECT_EQ(result.started, std::vector<QString>{"update-mime-database"});
+    EXPECT_FALSE(QFile::exists(Path("applications/quorvane.desktop")));
+}
+
+TEST_F(DesktopRegistrationTest, LooksInXdgDataDirsAndTheProgramsOwnPrefix) {
+    // Without a list of its own, the registration looks where SystemDataDirs says.
+    InstallAll();
+    DesktopRegistrationResult result = RegisterDesktopIntegration(program, icons, home.path());
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_EQ(Sorted(result.provided), kAllFiles);
+
+    // A program installed under a prefix of its own finds its files beside its bin folder.
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    ASSERT_TRUE(QDir().mkpath(prefix.path() + "/share/applications"));
+    QFile desktop(prefix.path() + "/share/applications/quorvane.desktop");
+    ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
+    desktop.close();
+    qputenv("XDG_DATA_DIRS", home.path().toUtf8() + "/nowhere");
+    result = RegisterDesktopIntegration(prefix.path() + "/bin/quorvane", {}, home.path());
+    EXPECT_EQ(result.provided, std::vector<QString>{"applications/quorvane.desktop"});
+    EXPECT_EQ(result.written, std::vector<QString>{"mime/packages/quorvane.xml"});
+}
+
+TEST_F(DesktopRegistrationTest, RemovesTheCopiesAnEarlierStartWroteOnceThePackageIsInstalled) {
+    // A start from the build folder registered itself; the package came afterwards.
+    RegisterDesktopIntegration("/home/me/quorvane/build/quorvane", icons, home.path(),
+                               QStringList{});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QFile::exists(Path("mime/application/x-quorvane-config.xml")); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ToolsRunningOn(home.path()); }, 20000));
+    InstallAll();
+
+    const DesktopRegistrationResult result =
+        RegisterDesktopIntegration("/usr/bin/quorvane", icons, home.path(), Installed());
+    EXPECT_FALSE(result.failed);
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_EQ(Sorted(result.removed), kAllFiles);
+    EXPECT_EQ(Sorted(result.provided), kAllFiles);
+    for (const QString& file : kAllFiles) EXPECT_FALSE(QFile::exists(Path(file.toUtf8()))) << file.toStdString();
+    EXPECT_EQ(result.started,
+              (std::vector<QString>{"update-mime-database", "update-desktop-database"}));
+    // The user's database forgets the type, so that the installed one is what the desktop sees.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !QFile::exists(Path("mime/application/x-quorvane-config.xml")); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !ReadAll(Path("applications/mimeinfo.cache")).contains("quorvane.desktop");
+        },
+        20000));
+
+    // Nothing left to do at the next start.
+    const DesktopRegistrationResult again =
+        RegisterDesktopIntegration("/usr/bin/quorvane", icons, home.path(), Installed());
+    EXPECT_TRUE(again.written.empty());
+    EXPECT_TRUE(again.removed.empty());
+    EXPECT_TRUE(again.started.empty());
+}
+
+TEST_F(DesktopRegistrationTest, KeepsAFileTheUserChanged) {
+    RegisterDesktopIntegration(program, icons, home.path(), QStringList{});
+    QFile desktop(Path("applications/quorvane.desktop"));
+    ASSERT_TRUE(desktop.open(QIODevice::Append));
+    desktop.write("NoDisplay=true\n");
+    desktop.close();
+    InstallAll();
+    const DesktopRegistrationResult result =
+        RegisterDesktopIntegration(program, icons, home.path(), Installed());
+    EXPECT_EQ(std::count(result.removed.begin(), result.removed.end(),
+                         "applications/quorvane.desktop"),
+              0);
+    EXPECT_TRUE(ReadAll(Path("applications/quorvane.desktop")).contains("NoDisplay=true\n"));
+}
+
+TEST(SystemDataDirs, TheProgramsPrefixFirstThenTheAbsoluteEntriesOfXdgDataDirs) {
+    const QByteArray saved = qgetenv("XDG_DATA_DIRS");
+    const bool had = qEnvironmentVariableIsSet("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_DIRS", "/opt/q/share/:relative/share::/usr/share:/opt/q/share");
+    EXPECT_EQ(SystemDataDirs("/opt/q/bin/quorvane"),
+              (QStringList{"/opt/q/share", "/usr/share"}));
+    qputenv("XDG_DATA_DIRS", "");
+    EXPECT_EQ(SystemDataDirs("/usr/bin/quorvane"),
+              (QStringList{"/usr/share", "/usr/local/share"}));
+    qunsetenv("XDG_DATA_DIRS");
+    EXPECT_EQ(SystemDataDirs("/home/me/build/quorvane"),
+              (QStringList{"/home/me/share", "/usr/local/share", "/usr/share"}));
+    if (had) qputenv("XDG_DATA_DIRS", saved);
+}
+
+// The files the package installs are the ones the program would write itself.
+TEST(PackagedDesktopFiles, AreWhatTheRegistrationWrites) {
+    EXPECT_EQ(ReadAll(QUORVANE_SOURCE_DIR "/resources/quorvane.xml").toStdString(),
+              MimePackageText());
+    EXPECT_EQ(ReadAll(QUORVANE_SOURCE_DIR "/resources/quorvane.desktop").toStdString(),
+              DesktopEntryText("quorvane"));
+}
+
+TEST(MimePackageText, RecognisesBothFileLayoutsByTheirFirstLine) {
+    const std::string text = MimePackageText();
+    EXPECT_NE(text.find("<magic priority=\"60\">"), std::string::npos) << text;
+    EXPECT_NE(text.find("<match type=\"string\" offset=\"0\" value=\"Quorvane Version 3.00 "
+                        "Configuration File for Serial Data Acquisition Software\"/>"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("value=\"Quorvane Version 2.00 Configuration File"), std::string::npos)
+        << text;
 }
 
 TEST(DesktopExecArgument, QuotesAndEscapesWhatTheExecKeyReserves) {

@@ -8,7 +8,9 @@
 #include <QStandardPaths>
 
 #include <cstdlib>
+#include <functional>
 
+#include "config/ConfigLayout.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
@@ -85,6 +87,15 @@ bool WriteIfDifferent(const QString& path, const QByteArray& content, bool& writ
     return true;
 }
 
+// The text with its Exec line left out: the desktop file an earlier start wrote differs from
+// today's only there when the program has moved.
+QByteArray WithoutExecLine(const QByteArray& text) {
+    QByteArray out;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.startsWith("Exec=")) out += line + '\n';
+    return out;
+}
+
 bool StartDetached(const QString& program, const QStringList& arguments) {
     const QString found = QStandardPaths::findExecutable(program);
     if (found.isEmpty()) return false;
@@ -105,6 +116,20 @@ QString XdgDataHome() {
     return QString::fromLocal8Bit(home && home[0] ? home : ".") + "/.local/share";
 }
 
+QStringList SystemDataDirs(const QString& programPath) {
+    QStringList dirs;
+    const QFileInfo program(programPath);
+    if (program.isAbsolute()) dirs << QDir::cleanPath(program.absolutePath() + "/../share");
+    const char* xdg = std::getenv("XDG_DATA_DIRS");
+    const QString list = QString::fromLocal8Bit(xdg && xdg[0] ? xdg : "/usr/local/share:/usr/share");
+    for (const QString& entry : list.split(':', Qt::SkipEmptyParts)) {
+        if (!entry.startsWith('/')) continue;  // relative entries are invalid and ignored
+        const QString dir = QDir::cleanPath(entry);
+        if (!dirs.contains(dir)) dirs << dir;
+    }
+    return dirs;
+}
+
 std::string MimePackageText() {
     const std::string en = Table(Language::English).Text(kStrConfigFileTypeComment);
     const std::string ja = Table(Language::Japanese).Text(kStrConfigFileTypeComment);
@@ -117,6 +142,13 @@ std::string MimePackageText() {
            // readers that do not know that.
            "    <glob pattern=\"*.qv3\"/>\n"
            "    <glob pattern=\"*.QV3\"/>\n"
+           // A file whatever its name: the reader takes nothing but one of these first lines.
+           "    <magic priority=\"60\">\n"
+           "      <match type=\"string\" offset=\"0\" value=\"" +
+           XmlEscaped(std::string(kSignatureCurrent)) + "\"/>\n" +
+           "      <match type=\"string\" offset=\"0\" value=\"" +
+           XmlEscaped(std::string(kSignatureOld)) + "\"/>\n" +
+           "    </magic>\n"
            "  </mime-type>\n"
            "</mime-info>\n";
 }
@@ -160,32 +192,67 @@ std::string DesktopEntryText(const std::string& programPath) {
 
 DesktopRegistrationResult RegisterDesktopIntegration(const QString& programPath,
                                                      const DesktopIconFiles& icons,
-                                                     const QString& dataHome) {
+                                                     const QString& dataHome,
+                                                     const std::optional<QStringList>& systemDirs) {
     const QString root = dataHome.isEmpty() ? XdgDataHome() : dataHome;
+    const QStringList installed = systemDirs ? *systemDirs : SystemDataDirs(programPath);
     DesktopRegistrationResult result;
-    auto write = [&](const QString& relative, const QByteArray& content) {
+    auto isInstalled = [&](const QString& relative) {
+        for (const QString& dir : installed) {
+            if (QDir::cleanPath(dir) == QDir::cleanPath(root)) continue;  // the user's own
+            if (QFileInfo(dir + "/" + relative).isFile()) return true;
+        }
+        return false;
+    };
+    // ours: whether a file in the user's folder is a copy an earlier start wrote.
+    auto place = [&](const QString& relative, const QByteArray& content,
+                     const std::function<bool(const QByteArray&)>& ours) {
+        const QString path = root + "/" + relative;
+        if (isInstalled(relative)) {
+            result.provided.push_back(relative);
+            QFile earlier(path);
+            if (earlier.open(QIODevice::ReadOnly) && ours(earlier.readAll())) {
+                earlier.close();
+                if (QFile::remove(path)) {
+                    result.removed.push_back(relative);
+                    return true;
+                }
+            }
+            return false;
+        }
         bool written = false;
-        if (!WriteIfDifferent(root + "/" + relative, content, written)) result.failed = true;
+        if (!WriteIfDifferent(path, content, written)) result.failed = true;
         if (written) result.written.push_back(relative);
         return written;
     };
+    auto same = [](const QByteArray& wanted) {
+        return [wanted](const QByteArray& found) { return found == wanted; };
+    };
 
-    const bool mimeWritten =
-        write("mime/packages/quorvane.xml", QByteArray::fromStdString(MimePackageText()));
-    const bool desktopWritten =
-        write("applications/quorvane.desktop",
-              QByteArray::fromStdString(DesktopEntryText(programPath.toStdString())));
-    if (!icons.svg.isEmpty()) write("icons/hicolor/scalable/apps/quorvane.svg", icons.svg);
-    if (!icons.png128.isEmpty()) write("icons/hicolor/128x128/apps/quorvane.png", icons.png128);
+    const QByteArray mime = QByteArray::fromStdString(MimePackageText());
+    const bool mimeChanged = place("mime/packages/quorvane.xml", mime, same(mime));
+    const QByteArray desktop =
+        QByteArray::fromStdString(DesktopEntryText(programPath.toStdString()));
+    const bool desktopChanged =
+        place("applications/quorvane.desktop", desktop, [&](const QByteArray& found) {
+            return WithoutExecLine(found) == WithoutExecLine(desktop);
+        });
+    if (!icons.svg.isEmpty())
+        place("icons/hicolor/scalable/apps/quorvane.svg", icons.svg, same(icons.svg));
+    if (!icons.png128.isEmpty())
+        place("icons/hicolor/128x128/apps/quorvane.png", icons.png128, same(icons.png128));
 
-    // The database is rebuilt when the package changed, and also when an earlier start wrote
-    // the package but could not rebuild it (the type's own file is then missing).
+    // The database is rebuilt when the package changed (written, or removed because an
+    // installed one took its place), and also when an earlier start wrote the package but
+    // could not rebuild it (the type's own file is then missing).
     const QString mimeFolder = root + "/mime";
+    const bool userPackage = QFileInfo::exists(mimeFolder + "/packages/quorvane.xml");
     const bool mimeKnown =
         QFileInfo::exists(mimeFolder + "/" + QString::fromLatin1(kConfigMimeType) + ".xml");
-    if ((mimeWritten || !mimeKnown) && StartDetached("update-mime-database", {mimeFolder}))
+    const bool mimeStale = userPackage ? !mimeKnown : mimeKnown;
+    if ((mimeChanged || mimeStale) && StartDetached("update-mime-database", {mimeFolder}))
         result.started.push_back("update-mime-database");
-    if (desktopWritten && StartDetached("update-desktop-database", {root + "/applications"}))
+    if (desktopChanged && StartDetached("update-desktop-database", {root + "/applications"}))
         result.started.push_back("update-desktop-database");
     return result;
 }
