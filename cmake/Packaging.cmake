@@ -46,24 +46,28 @@ file(COPY_FILE ${QUORVANE_PACKAGE_DIR}/quorvane-headless@.service.new
 install(FILES ${QUORVANE_PACKAGE_DIR}/quorvane-headless@.service
         DESTINATION ${QUORVANE_USER_UNIT_DIR})
 
-# The manual. In the source tree it takes the icon from resources/; installed, from the icon
-# theme folder two levels above the doc folder.
-set(manual_source ${CMAKE_SOURCE_DIR}/docs/index.html)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manual_source})
-file(READ ${manual_source} manual_text)
+# The manual's pages. In the source tree they take the icon from resources/; installed, from
+# the icon theme folder two levels above the doc folder.
+file(GLOB manual_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/*.html)
 set(installed_icon "../../icons/hicolor/128x128/apps/quorvane.png")
-string(REPLACE "../resources/icons/quorvane-128.png" "${installed_icon}"
-       manual_text "${manual_text}")
-string(REPLACE "\"${installed_icon}\"" "" other_references "${manual_text}")
-if(other_references MATCHES "(src|href)=\"\\.\\./")
-    message(FATAL_ERROR "docs/index.html refers to a file outside docs/ that the installed "
-                        "manual does not have: teach cmake/Packaging.cmake where it is installed")
-endif()
-file(WRITE ${QUORVANE_PACKAGE_DIR}/index.html.new "${manual_text}")
-file(COPY_FILE ${QUORVANE_PACKAGE_DIR}/index.html.new ${QUORVANE_PACKAGE_DIR}/index.html
-     ONLY_IF_DIFFERENT)
-install(FILES ${QUORVANE_PACKAGE_DIR}/index.html ${CMAKE_SOURCE_DIR}/docs/style.css
-              ${CMAKE_SOURCE_DIR}/docs/driving-quorvane.md
+set(installed_pages)
+foreach(manual_source ${manual_sources})
+    get_filename_component(page ${manual_source} NAME)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manual_source})
+    file(READ ${manual_source} manual_text)
+    string(REPLACE "../resources/icons/quorvane-128.png" "${installed_icon}"
+           manual_text "${manual_text}")
+    string(REPLACE "\"${installed_icon}\"" "" other_references "${manual_text}")
+    if(other_references MATCHES "(src|href)=\"\\.\\./")
+        message(FATAL_ERROR "docs/${page} refers to a file outside docs/ that the installed "
+                            "manual does not have: teach cmake/Packaging.cmake where it is installed")
+    endif()
+    file(WRITE ${QUORVANE_PACKAGE_DIR}/${page}.new "${manual_text}")
+    file(COPY_FILE ${QUORVANE_PACKAGE_DIR}/${page}.new ${QUORVANE_PACKAGE_DIR}/${page}
+         ONLY_IF_DIFFERENT)
+    list(APPEND installed_pages ${QUORVANE_PACKAGE_DIR}/${page})
+endforeach()
+install(FILES ${installed_pages} ${CMAKE_SOURCE_DIR}/docs/style.css
         DESTINATION ${QUORVANE_DOC_DIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/screenshots DESTINATION ${QUORVANE_DOC_DIR}
         FILES_MATCHING PATTERN "*.png")

@@ -86,12 +86,23 @@ step "installed manual"
 # Every local file the manual refers to is in the package (the icon lives in the icon theme).
 doc=$share/doc/quorvane
 missing=0
-for ref in $(grep -oE '(src|href)="[^"#]*"' "$doc/index.html" | sed -E 's/^(src|href)="//; s/"$//' |
-    grep -vE '^(https?|mailto):' | sort -u); do
-    [[ -z "$ref" || -f "$doc/$ref" ]] && continue
-    echo "the manual refers to $ref, which the package does not have" >&2
-    missing=1
+pages=0
+for page in "$here"/docs/*.html; do
+    name=$(basename "$page")
+    pages=$((pages + 1))
+    if [[ ! -f "$doc/$name" ]]; then
+        echo "the manual's page $name is not in the package" >&2
+        missing=1
+        continue
+    fi
+    for ref in $(grep -oE '(src|href)="[^"#]*"' "$doc/$name" | sed -E 's/^(src|href)="//; s/"$//' |
+        grep -vE '^(https?|mailto):' | sort -u); do
+        [[ -z "$ref" || -f "$doc/$ref" ]] && continue
+        echo "the manual's $name refers to $ref, which the package does not have" >&2
+        missing=1
+    done
 done
+[[ "$pages" -gt 1 ]] || fail "the manual's pages were not found in docs/"
 [[ "$missing" -eq 0 ]] || fail "the installed manual has broken references"
 [[ -f "$doc/screenshots/setup-en.png" ]] || fail "no screenshots in the manual"
 
