@@ -10,6 +10,7 @@ packages=(
     qt6-translations-l10n xvfb xauth openbox xterm x11-utils xdotool imagemagick fonts-noto-cjk
     tint2 xdg-utils shared-mime-info desktop-file-utils
     socat dbus dbus-daemon libglib2.0-bin python3-dbus python3-gi python3 xclip
+    libwayland-dev libxkbcommon-dev wayland-protocols sway foot wtype
 )
 
 missing=()
