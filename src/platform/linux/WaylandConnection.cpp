@@ -99,6 +99,7 @@ std::string WaylandConnection::CompositorName() const {
     if (Has("gtk_shell1")) return "GNOME";
     if (Has("org_kde_plasma_shell") || Has("org_kde_kwin_blur_manager")) return "KDE Plasma";
     if (Has("weston_desktop_shell")) return "Weston";
+    if (Has("zwlr_layer_shell_v1")) return "wlroots";
     return "unknown";
 }
 

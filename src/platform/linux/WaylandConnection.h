@@ -48,7 +48,7 @@ class WaylandConnection {
     const std::vector<Global>& globals() const { return globals_; }
 
     // The desktop's name for messages: $XDG_CURRENT_DESKTOP, else told from its globals
-    // (GNOME, KDE Plasma, Weston), else "unknown".
+    // (GNOME, KDE Plasma, Weston, wlroots), else "unknown".
     std::string CompositorName() const;
 
     // Sends the buffered requests; false when the connection is broken.
