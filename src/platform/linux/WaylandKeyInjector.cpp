@@ -126,8 +126,10 @@ void WaylandKeyInjector::SendKey(uint32_t keycode, bool down) {
         SendModifiers();
     }
     if (++unflushed_ >= kFlushEvery) {
+        // A roundtrip, not just a flush: the compositor passes each key on to the client at
+        // once, and a client flooded faster than it reads is dropped by the compositor.
         unflushed_ = 0;
-        connection_.FlushOut();
+        connection_.Roundtrip();
     }
 }
 
