@@ -2,13 +2,13 @@
 
 #include <X11/Xlib.h>
 
+#include "delivery/CaptionText.h"
 #include "delivery/DesktopKeystrokeTarget.h"
 #include "platform/linux/PosixProcessLauncher.h"
 #include "platform/linux/QtWaiter.h"
 #include "platform/linux/X11KeyInjector.h"
 #include "platform/linux/X11KeyboardMonitor.h"
 #include "platform/linux/X11WindowSystem.h"
-#include "delivery/CaptionText.h"
 #ifdef QUORVANE_WAYLAND
 #include "platform/linux/WaylandConnection.h"
 #include "platform/linux/WaylandKeyInjector.h"

@@ -128,8 +128,8 @@ TEST_F(KeystrokesWaylandE2e, RecordsAreTypedIntoFootAndTheFocusGoesBack) {
     const WindowId focused = StartCatTerminal("Quorvane E2E Other", other);
     ASSERT_NE(target, 0u);
     ASSERT_NE(focused, 0u);
-    ASSERT_TRUE(SwayDesktop::WaitFor([&] { return windows->ForegroundWindow() == focused; },
-                                     kWaitMs));
+    ASSERT_TRUE(
+        SwayDesktop::WaitFor([&] { return windows->ForegroundWindow() == focused; }, kWaitMs));
 
     SetupGlobals g = testing::FileNewSettings();
     g.Parity = 0;
@@ -159,8 +159,8 @@ TEST_F(KeystrokesWaylandE2e, RecordsAreTypedIntoFootAndTheFocusGoesBack) {
         [&] { return TypedSinceReady(typed).size() >= expected.size(); }, kWaitMs))
         << TypedSinceReady(typed) << ReadBytes(errPath);
     EXPECT_EQ(TypedSinceReady(typed), expected);
-    EXPECT_TRUE(SwayDesktop::WaitFor([&] { return windows->ForegroundWindow() == focused; },
-                                     kWaitMs));
+    EXPECT_TRUE(
+        SwayDesktop::WaitFor([&] { return windows->ForegroundWindow() == focused; }, kWaitMs));
     EXPECT_EQ(TypedSinceReady(other), "");
 
     program.Signal(SIGTERM);

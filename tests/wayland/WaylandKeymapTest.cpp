@@ -17,9 +17,8 @@ class CompiledKeymap {
     explicit CompiledKeymap(const WaylandKeymap& keymap)
         : context_(xkb_context_new(XKB_CONTEXT_NO_FLAGS), xkb_context_unref) {
         const std::string text = keymap.Text();
-        keymap_ = xkb_keymap_new_from_string(context_.get(), text.c_str(),
-                                             XKB_KEYMAP_FORMAT_TEXT_V1,
-                                             XKB_KEYMAP_COMPILE_NO_FLAGS);
+        keymap_ = xkb_keymap_new_from_string(
+            context_.get(), text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
         if (keymap_) state_ = xkb_state_new(keymap_);
     }
     ~CompiledKeymap() {

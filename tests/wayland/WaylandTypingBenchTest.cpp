@@ -118,8 +118,8 @@ TEST(WaylandTypingBench, TenThousandCharactersOursAgainstWtype) {
     EXPECT_TRUE(arrived);
     EXPECT_EQ(ReadWholeFile(out).substr(offset), expected) << "wtype lost or changed keys";
 
-    std::printf("10000 characters: ours %.3f s (%.0f/s), wtype %.3f s (%.0f/s), ratio %.1f\n",
-                ours, 10000 / ours, theirs, 10000 / theirs, theirs / ours);
+    std::printf("10000 characters: ours %.3f s (%.0f/s), wtype %.3f s (%.0f/s), ratio %.1f\n", ours,
+                10000 / ours, theirs, 10000 / theirs, theirs / ours);
     EXPECT_GE(theirs / ours, 10.0);
 }
 

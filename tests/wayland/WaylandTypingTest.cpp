@@ -107,8 +107,8 @@ class WaylandTypingTest : public ::testing::Test {
     // What arrived after the probe once it holds expected's length (or after a timeout).
     std::string TypedText(const std::filesystem::path& out, const std::string& expected) {
         const size_t offset = offsets_[out];
-        SwayDesktop::WaitFor(
-            [&] { return ReadWholeFile(out).size() >= offset + expected.size(); }, 15000);
+        SwayDesktop::WaitFor([&] { return ReadWholeFile(out).size() >= offset + expected.size(); },
+                             15000);
         return ReadWholeFile(out).substr(offset);
     }
 

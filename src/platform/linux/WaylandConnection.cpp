@@ -34,8 +34,8 @@ std::unique_ptr<WaylandConnection> WaylandConnection::Connect(std::string& error
         return nullptr;
     }
     if (QCoreApplication::instance()) {
-        connection->notifier_ = std::make_unique<QSocketNotifier>(wl_display_get_fd(display),
-                                                                  QSocketNotifier::Read);
+        connection->notifier_ =
+            std::make_unique<QSocketNotifier>(wl_display_get_fd(display), QSocketNotifier::Read);
         WaylandConnection* self = connection.get();
         QObject::connect(self->notifier_.get(), &QSocketNotifier::activated, [self] {
             if (wl_display_prepare_read(self->display_) == 0) {
@@ -122,6 +122,8 @@ void WaylandConnection::DispatchPending() {
     wl_display_flush(display_);
 }
 
-bool WaylandConnection::Broken() const { return wl_display_get_error(display_) != 0; }
+bool WaylandConnection::Broken() const {
+    return wl_display_get_error(display_) != 0;
+}
 
 }  // namespace quorvane

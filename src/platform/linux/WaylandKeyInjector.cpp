@@ -45,7 +45,8 @@ WaylandKeyInjector::WaylandKeyInjector(WaylandConnection& connection) : connecti
     manager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
         connection.Bind(&zwp_virtual_keyboard_manager_v1_interface, 1));
     if (!manager_) return;
-    keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager_, connection.seat());
+    keyboard_ =
+        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager_, connection.seat());
     UploadIfChanged();
     // A compositor that refuses the keyboard ends the connection with a protocol error.
     if (!connection_.Roundtrip() || connection_.Broken()) {
@@ -107,9 +108,9 @@ void WaylandKeyInjector::SendKey(uint32_t keycode, bool down) {
     int& count = pressed_[keycode];
     if (!down && count == 0) return;  // never pressed by us
     count += down ? 1 : -1;
-    zwp_virtual_keyboard_v1_key(keyboard_, Now(), keycode - kEvdevOffset,
-                                down ? WL_KEYBOARD_KEY_STATE_PRESSED
-                                     : WL_KEYBOARD_KEY_STATE_RELEASED);
+    zwp_virtual_keyboard_v1_key(
+        keyboard_, Now(), keycode - kEvdevOffset,
+        down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     if (const uint32_t mask = keymap_.ModifierOf(keycode)) {
         if (keymap_.IsLockKey(keycode)) {
             if (down) locked_ ^= mask;

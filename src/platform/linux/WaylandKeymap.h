@@ -60,7 +60,7 @@ class WaylandKeymap {
   private:
     struct Key {
         X11Keysym levels[2] = {0, 0};
-        bool added = false;       // a character key given out on demand (may be taken over)
+        bool added = false;  // a character key given out on demand (may be taken over)
         uint64_t lastUse = 0;
     };
 

@@ -21,8 +21,7 @@ bool WaylandWindowSystem::Supported(const WaylandConnection& connection) {
     return connection.Has(zwlr_foreign_toplevel_manager_v1_interface.name);
 }
 
-WaylandWindowSystem::WaylandWindowSystem(WaylandConnection& connection)
-    : connection_(connection) {
+WaylandWindowSystem::WaylandWindowSystem(WaylandConnection& connection) : connection_(connection) {
     manager_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(
         connection.Bind(&zwlr_foreign_toplevel_manager_v1_interface, 3));
     if (!manager_) return;
@@ -45,9 +44,14 @@ void WaylandWindowSystem::OnToplevel(void* data, zwlr_foreign_toplevel_manager_v
                                      zwlr_foreign_toplevel_handle_v1* handle) {
     auto* self = static_cast<WaylandWindowSystem*>(data);
     static const zwlr_foreign_toplevel_handle_v1_listener listener = {
-        &WaylandWindowSystem::OnTitle, &WaylandWindowSystem::OnAppId, &IgnoreOutput,
-        &IgnoreOutput, &WaylandWindowSystem::OnState, &WaylandWindowSystem::OnDone,
-        &WaylandWindowSystem::OnClosed, &IgnoreParent};
+        &WaylandWindowSystem::OnTitle,
+        &WaylandWindowSystem::OnAppId,
+        &IgnoreOutput,
+        &IgnoreOutput,
+        &WaylandWindowSystem::OnState,
+        &WaylandWindowSystem::OnDone,
+        &WaylandWindowSystem::OnClosed,
+        &IgnoreParent};
     auto toplevel = std::make_unique<Toplevel>();
     toplevel->id = self->nextId_++;
     toplevel->handle = handle;
@@ -61,18 +65,15 @@ void WaylandWindowSystem::OnFinished(void* data, zwlr_foreign_toplevel_manager_v
     self->manager_ = nullptr;
 }
 
-void WaylandWindowSystem::OnTitle(void* data, zwlr_foreign_toplevel_handle_v1*,
-                                  const char* title) {
+void WaylandWindowSystem::OnTitle(void* data, zwlr_foreign_toplevel_handle_v1*, const char* title) {
     static_cast<Toplevel*>(data)->pendingTitle = title;
 }
 
-void WaylandWindowSystem::OnAppId(void* data, zwlr_foreign_toplevel_handle_v1*,
-                                  const char* appId) {
+void WaylandWindowSystem::OnAppId(void* data, zwlr_foreign_toplevel_handle_v1*, const char* appId) {
     static_cast<Toplevel*>(data)->pendingAppId = appId;
 }
 
-void WaylandWindowSystem::OnState(void* data, zwlr_foreign_toplevel_handle_v1*,
-                                  wl_array* state) {
+void WaylandWindowSystem::OnState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* state) {
     auto* toplevel = static_cast<Toplevel*>(data);
     toplevel->pendingMinimized = false;
     toplevel->pendingActivated = false;
