@@ -12,6 +12,7 @@ packages=(
     tint2 xdg-utils shared-mime-info desktop-file-utils
     socat dbus dbus-daemon libglib2.0-bin python3-dbus python3-gi python3 xclip
     dpkg-dev file lintian appstream libxml2-utils man-db groff-base systemd
+    libwayland-dev libxkbcommon-dev wayland-protocols sway foot wtype
 )
 
 missing=()

@@ -2,12 +2,18 @@
 
 #include <X11/Xlib.h>
 
+#include "delivery/CaptionText.h"
 #include "delivery/DesktopKeystrokeTarget.h"
 #include "platform/linux/PosixProcessLauncher.h"
 #include "platform/linux/QtWaiter.h"
 #include "platform/linux/X11KeyInjector.h"
 #include "platform/linux/X11KeyboardMonitor.h"
 #include "platform/linux/X11WindowSystem.h"
+#ifdef QUORVANE_WAYLAND
+#include "platform/linux/WaylandConnection.h"
+#include "platform/linux/WaylandKeyInjector.h"
+#include "platform/linux/WaylandWindowSystem.h"
+#endif
 #include "runtime/NullDeliveryServices.h"
 
 #include <cstdlib>
@@ -39,11 +45,33 @@ std::shared_ptr<Display> DesktopServices::HoldDisplay() {
 DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock,
                                  DdeCommandHost& host)
     : display_(OpenTypingDisplay()), waiter_(std::make_unique<QtWaiter>()) {
-    if (display_) {
+    ChooseBackend(g);
+    launcher_ = std::make_unique<PosixProcessLauncher>();
+    WindowSystem* windows = nullptr;
+    KeyInjector* injector = nullptr;
+#ifdef QUORVANE_WAYLAND
+    if (backend_.backend == KeystrokeBackend::Wayland) {
+        waylandWindows_ = std::make_unique<WaylandWindowSystem>(*wayland_);
+        waylandInjector_ = std::make_unique<WaylandKeyInjector>(*wayland_);
+        if (waylandInjector_->Ready()) {
+            windows = waylandWindows_.get();
+            injector = waylandInjector_.get();
+        } else {
+            waylandInjector_.reset();
+            waylandWindows_.reset();
+            backend_.backend = display_ ? KeystrokeBackend::X11 : KeystrokeBackend::Unavailable;
+            backend_.reason = "The Wayland compositor refused a virtual keyboard";
+        }
+    }
+#endif
+    if (!injector && backend_.backend == KeystrokeBackend::X11 && display_) {
         windows_ = std::make_unique<X11WindowSystem>(display_);
-        launcher_ = std::make_unique<PosixProcessLauncher>();
         injector_ = std::make_unique<X11KeyInjector>(display_);
-        target_ = std::make_unique<DesktopKeystrokeTarget>(*windows_, *launcher_, *injector_,
+        windows = windows_.get();
+        injector = injector_.get();
+    }
+    if (injector) {
+        target_ = std::make_unique<DesktopKeystrokeTarget>(*windows, *launcher_, *injector,
                                                            messages, clock, *waiter_, g);
     } else {
         // Records are still shown and counted; the activation says why nothing is typed.
@@ -53,6 +81,43 @@ DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clo
     hotKeys_ = std::make_unique<HotKeys>(g, host, monitor_.get(), &messages);
 }
 
+void DesktopServices::ChooseBackend(SetupGlobals& g) {
+    KeystrokeDesktopFacts facts;
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    facts.waylandDisplaySet = wayland != nullptr && *wayland != '\0';
+    facts.x11Display = display_ != nullptr;
+#ifdef QUORVANE_WAYLAND
+    if (facts.waylandDisplaySet) {
+        std::string error;
+        wayland_ = WaylandConnection::Connect(error);
+        if (wayland_) {
+            facts.waylandConnected = true;
+            facts.compositor = wayland_->CompositorName();
+            facts.virtualKeyboard = WaylandKeyInjector::Supported(*wayland_);
+            facts.foreignToplevels = WaylandWindowSystem::Supported(*wayland_);
+        }
+    }
+#endif
+    if (facts.waylandDisplaySet && display_) {
+        // The same title rule as the search: a window of the X display that carries it is
+        // an X11 program under XWayland, and X11 types into it.
+        std::string title = g.TargetAppTitle;
+        NormalizeTargetTitle(title);
+        if (!title.empty()) {
+            X11WindowSystem x11(display_);
+            for (const TopLevelWindow& w : x11.TopLevelWindows()) {
+                if (UpperCaseText(w.caption).find(title) != std::string::npos) {
+                    facts.targetOnX11 = true;
+                }
+            }
+        }
+    }
+    backend_ = ChooseKeystrokeBackend(facts);
+#ifdef QUORVANE_WAYLAND
+    if (backend_.backend != KeystrokeBackend::Wayland) wayland_.reset();
+#endif
+}
+
 DesktopServices::~DesktopServices() {
     // The hot keys go before their monitor, the typing before its display.
     hotKeys_.reset();
@@ -60,6 +125,11 @@ DesktopServices::~DesktopServices() {
     target_.reset();
     injector_.reset();
     windows_.reset();
+#ifdef QUORVANE_WAYLAND
+    waylandInjector_.reset();
+    waylandWindows_.reset();
+    wayland_.reset();
+#endif
     if (display_) XCloseDisplay(display_);
 }
 

@@ -1,7 +1,9 @@
-// The X11 side of a desktop session: the keystroke target that types records into the target
-// application, and the hot keys. Built from the X display of $DISPLAY when one can be
-// reached; without one (or without XTest) nothing can be typed and hot keys are unavailable,
-// and the first activation that needs them says so.
+// The desktop side of a session: the keystroke target that types records into the target
+// application, and the hot keys. The keystrokes go through X11 (the X display of $DISPLAY,
+// with XTest) or, on a Wayland desktop whose compositor offers the virtual-keyboard and
+// foreign-toplevel protocols, through Wayland; see WaylandBackendChoice.h for the rule. With
+// neither nothing can be typed, and the first activation that needs it says so. Hot keys are
+// X11 only for now.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,7 @@
 #include "delivery/KeystrokeTarget.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
+#include "platform/linux/WaylandBackendChoice.h"
 #include "runtime/DdeCommandHost.h"
 #include "runtime/HotKeys.h"
 
@@ -24,6 +27,9 @@ class QtWaiter;
 class X11KeyInjector;
 class X11KeyboardMonitor;
 class X11WindowSystem;
+class WaylandConnection;
+class WaylandKeyInjector;
+class WaylandWindowSystem;
 
 class DesktopServices {
   public:
@@ -45,10 +51,21 @@ class DesktopServices {
     static std::shared_ptr<Display> HoldDisplay();
 
     bool KeystrokesAvailable() const { return target_ != nullptr; }
+    // The keystroke services chosen at start (X11, Wayland or none) and why, for the headless
+    // runner to print and About to show.
+    const KeystrokeBackendChoice& Backend() const { return backend_; }
     bool HotKeysAvailable() const { return monitor_ != nullptr; }
 
   private:
+    void ChooseBackend(SetupGlobals& g);
+
     Display* display_ = nullptr;
+    KeystrokeBackendChoice backend_;
+#ifdef QUORVANE_WAYLAND
+    std::unique_ptr<WaylandConnection> wayland_;
+    std::unique_ptr<WaylandWindowSystem> waylandWindows_;
+    std::unique_ptr<WaylandKeyInjector> waylandInjector_;
+#endif
     std::unique_ptr<X11WindowSystem> windows_;
     std::unique_ptr<PosixProcessLauncher> launcher_;
     std::unique_ptr<X11KeyInjector> injector_;

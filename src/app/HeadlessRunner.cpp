@@ -74,6 +74,10 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     HeadlessView view(std::cerr, g.PortName, [&app] { app.quit(); });
     DesktopSession desktop(g, view, messages, locale, std::move(devices));
     RuntimeSession& session = desktop.Session();
+    // On a Wayland desktop the keystrokes may go either way: say once which and why.
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) {
+        std::cerr << "quorvane: " << desktop.Desktop().Backend().reason << "\n";
+    }
     g.RunMode = kRunNormal;
     if (!OpenPort(g, desktop.Port(), messages)) return 1;
     const QuitSignals quitSignals([&session] { session.Quit(); });
