@@ -9,6 +9,8 @@
 #include "platform/linux/X11KeyInjector.h"
 #include "platform/linux/X11KeyboardMonitor.h"
 #include "platform/linux/X11WindowSystem.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 #ifdef QUORVANE_WAYLAND
 #include "platform/linux/WaylandConnection.h"
 #include "platform/linux/WaylandKeyInjector.h"
@@ -60,7 +62,7 @@ DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clo
             waylandInjector_.reset();
             waylandWindows_.reset();
             backend_.backend = display_ ? KeystrokeBackend::X11 : KeystrokeBackend::Unavailable;
-            backend_.reason = "The Wayland compositor refused a virtual keyboard";
+            backend_.reason = LoadString(kStrWaylandKeyboardRefused);
         }
     }
 #endif

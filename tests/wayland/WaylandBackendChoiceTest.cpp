@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/WaylandBackendChoice.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
@@ -47,7 +48,7 @@ TEST(WaylandBackendChoiceTest, CompositorWithoutTheProtocolsIsNamedWithWhatItLac
     KeystrokeBackendChoice choice = ChooseKeystrokeBackend(facts);
     EXPECT_EQ(choice.backend, KeystrokeBackend::X11);
     EXPECT_NE(choice.reason.find("GNOME"), std::string::npos) << choice.reason;
-    EXPECT_NE(choice.reason.find("zwp_virtual_keyboard_manager_v1 and "
+    EXPECT_NE(choice.reason.find("zwp_virtual_keyboard_manager_v1 + "
                                  "zwlr_foreign_toplevel_manager_v1"),
               std::string::npos)
         << choice.reason;
@@ -63,6 +64,22 @@ TEST(WaylandBackendChoiceTest, SilentWaylandDisplayFallsBackToX11) {
     KeystrokeDesktopFacts facts = Wlroots();
     facts.waylandConnected = false;
     EXPECT_EQ(ChooseKeystrokeBackend(facts).backend, KeystrokeBackend::X11);
+}
+
+// The reason speaks the interface language, the compositor and protocols named as they are.
+TEST(WaylandBackendChoiceTest, TheReasonSpeaksTheInterfaceLanguage) {
+    SetInterfaceLanguage(Language::Japanese);
+    KeystrokeDesktopFacts facts = Wlroots();
+    const KeystrokeBackendChoice chosen = ChooseKeystrokeBackend(facts);
+    facts.foreignToplevels = false;
+    const KeystrokeBackendChoice fellBack = ChooseKeystrokeBackend(facts);
+    SetInterfaceLanguage(Language::English);
+    EXPECT_EQ(chosen.reason,
+              "キー入力は Wayland 経由で送ります (sway): 仮想キーボード、ウィンドウは "
+              "foreign-toplevel で操作します");
+    EXPECT_EQ(fellBack.reason,
+              "Wayland コンポジター (sway) は zwlr_foreign_toplevel_manager_v1 に対応していません。"
+              "X11 経由のキー入力は X11 のプログラム (XWayland) にしか届きません");
 }
 
 }  // namespace
