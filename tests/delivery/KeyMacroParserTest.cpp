@@ -5,27 +5,11 @@
 #include "delivery/KeyMacroParser.h"
 #include "delivery/KeyMacroPlayer.h"
 #include "delivery/KeyNameToVk.h"
+#include "delivery/KeySteps.h"
 #include "fakes/FakeKeyInjector.h"
 
 namespace quorvane {
 namespace {
-
-// The player's steps for a parsed macro, in the fake's notation ("down SHIFT, char A").
-std::string Steps(const KeyEventList& list) {
-    std::string out;
-    KeyMacroPlayer player(list);
-    KeyStep step;
-    while (player.Next(step)) {
-        if (!out.empty()) out += ", ";
-        if (step.kind == KeyStep::Character) {
-            out += "char " + std::string(1, static_cast<char>(step.code));
-        } else {
-            out += (step.kind == KeyStep::Down ? "down " : "up ") +
-                   FakeKeyInjector::KeyLabel(step.code);
-        }
-    }
-    return out;
-}
 
 struct ParseCase {
     const char* macro;
@@ -38,7 +22,7 @@ TEST_P(ParseSteps, PlaysAsExpected) {
     FakeKeyInjector layout;
     KeyEventList list;
     ASSERT_EQ(ParseKeyMacro(GetParam().macro, layout, {}, list), kKeyMacroOk);
-    EXPECT_EQ(Steps(list), GetParam().steps);
+    EXPECT_EQ(KeySteps(list), GetParam().steps);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,7 +108,7 @@ TEST(KeyMacroParser, DefaultSyntaxReadsBraceSpaceAsSpace) {
     KeyMacroSyntax syntax;
     syntax.braceSpaceIsSpace = true;
     ASSERT_EQ(ParseKeyMacro("a{ }b", layout, syntax, list), kKeyMacroOk);
-    EXPECT_EQ(Steps(list), "char a, char  , char b");
+    EXPECT_EQ(KeySteps(list), "char a, char  , char b");
     EXPECT_EQ(ParseKeyMacro("{ 3}", layout, syntax, list), kKeyMacroUnknownKey);
 }
 

@@ -10,6 +10,7 @@
 
 #include "delivery/KeyMacroParser.h"
 #include "delivery/KeyMacroPlayer.h"
+#include "delivery/KeySteps.h"
 #include "docs/ManualPages.h"
 #include "fakes/FakeKeyInjector.h"
 
@@ -17,22 +18,6 @@ namespace quorvane {
 namespace {
 
 constexpr const char* kPage = "keystrokes.html";
-
-std::string Steps(const KeyEventList& list) {
-    std::string out;
-    KeyMacroPlayer player(list);
-    KeyStep step;
-    while (player.Next(step)) {
-        if (!out.empty()) out += ", ";
-        if (step.kind == KeyStep::Character) {
-            out += "char " + std::string(1, static_cast<char>(step.code));
-        } else {
-            out += (step.kind == KeyStep::Down ? "down " : "up ") +
-                   FakeKeyInjector::KeyLabel(step.code);
-        }
-    }
-    return out;
-}
 
 struct Row {
     std::string attribute;  // data-keys or data-error
@@ -67,7 +52,7 @@ TEST(ManualKeystrokes, EveryNotationExampleTypesTheKeysItSays) {
         FakeKeyInjector layout;
         KeyEventList list;
         ASSERT_EQ(ParseKeyMacro(r.notation, layout, {true}, list), kKeyMacroOk);
-        EXPECT_EQ(Steps(list), r.attribute);
+        EXPECT_EQ(KeySteps(list), r.attribute);
     }
 }
 

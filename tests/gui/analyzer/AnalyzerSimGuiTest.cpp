@@ -7,7 +7,6 @@
 
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <chrono>
@@ -23,7 +22,6 @@
 #include "fakes/FakeMessages.h"
 #include "gui/GuiApp.h"
 #include "gui/analyzer/ComShow.h"
-#include "gui/setup/AsciiChart.h"
 #include "gui/setup/MainForm.h"
 #include "gui/setup/SetupDriving.h"
 #include "strings/StringIds.h"
@@ -56,27 +54,36 @@ struct Instrument {
 
 std::vector<Instrument> Instruments() {
     std::vector<Instrument> all;
-    all.push_back({"balance",
-                   {"+0012.50 g\r\n", "+0012.50 g\r\n", "+0012.51 g\r\n", "+0012.50 g\r\n",
-                    "+0012.49 g\r\n"},
-                   {{"+0012.50", "g\r"},
-                    {"+0012.50", "g\r"},
-                    {"+0012.51", "g\r"},
-                    {"+0012.50", "g\r"},
-                    {"+0012.49", "g\r"}},
-                   "Space delimited records with  2 fields and Cr or CrLf at end of record.",
-                   0, 1, " ", true});
-    Instrument meter{"meter", {}, {}, "Comma delimited records with  3 fields and Cr or CrLf "
-                                      "at end of record.",
-                     0, 1, ",", true};
+    all.push_back(
+        {"balance",
+         {"+0012.50 g\r\n", "+0012.50 g\r\n", "+0012.51 g\r\n", "+0012.50 g\r\n", "+0012.49 g\r\n"},
+         {{"+0012.50", "g\r"},
+          {"+0012.50", "g\r"},
+          {"+0012.51", "g\r"},
+          {"+0012.50", "g\r"},
+          {"+0012.49", "g\r"}},
+         "Space delimited records with  2 fields and Cr or CrLf at end of record.",
+         0,
+         1,
+         " ",
+         true});
+    Instrument meter{"meter",
+                     {},
+                     {},
+                     "Comma delimited records with  3 fields and Cr or CrLf "
+                     "at end of record.",
+                     0,
+                     1,
+                     ",",
+                     true};
     const char* temperatures[] = {"23.0", "23.1", "23.2", "23.3", "23.4",
                                   "23.5", "23.6", "23.7", "23.8", "23.9"};
     const char* voltages[] = {"7.00", "7.03", "7.06", "7.09", "7.12",
                               "7.15", "7.18", "7.21", "7.24", "7.27"};
     for (int k = 0; k < 10; ++k) {
         const std::string pressure = std::to_string(1013 + k);
-        meter.readings.push_back(std::string(temperatures[k]) + "," + voltages[k] + "," +
-                                 pressure + "\r\n");
+        meter.readings.push_back(std::string(temperatures[k]) + "," + voltages[k] + "," + pressure +
+                                 "\r\n");
         meter.fields.push_back({temperatures[k], voltages[k], pressure + "\r"});
     }
     all.push_back(meter);
@@ -84,12 +91,18 @@ std::vector<Instrument> Instruments() {
                    {"+0025.40\r", "+0025.41\r", "+0025.40\r", "+0025.39\r"},
                    {{"+0025.40\r"}, {"+0025.41\r"}, {"+0025.40\r"}, {"+0025.39\r"}},
                    "Single Field Records with Cr or CrLf at end of record.",
-                   0, 0, std::nullopt, false});
+                   0,
+                   0,
+                   std::nullopt,
+                   false});
     all.push_back({"barcode",
                    {"4006381333931\r\n", "036000291452\r\n", "73513537\r\n", "QV-10042\r\n"},
                    {{"4006381333931\r"}, {"036000291452\r"}, {"73513537\r"}, {"QV-10042\r"}},
                    "Single Field Records with Cr or CrLf at end of record.",
-                   0, 0, std::nullopt, true});
+                   0,
+                   0,
+                   std::nullopt,
+                   true});
     return all;
 }
 
@@ -99,6 +112,17 @@ void PrintTo(const Instrument& instrument, std::ostream* out) {
 }
 
 // The reading the text starts with, or nothing.
+// Starts the simulated instrument of profile, sending a reading every 20 ms; the device path
+// it offers, or nothing when it did not start (its errors in errPath).
+std::optional<std::string> StartInstrument(e2e::ChildProcess& sim, const std::string& profile,
+                                           const std::string& errPath) {
+    if (!sim.Start({QUORVANE_SIM_PROGRAM, "--profile", profile, "--interval", "20"}, errPath))
+        return std::nullopt;
+    auto pty = sim.ReadLine(e2e::In(20s));
+    if (!pty || pty->rfind("/dev/", 0) != 0) return std::nullopt;
+    return pty;
+}
+
 std::optional<size_t> ReadingAtStart(const Instrument& instrument, const std::string& text) {
     for (size_t i = 0; i < instrument.readings.size(); ++i)
         if (text.rfind(instrument.readings[i], 0) == 0) return i;
@@ -119,9 +143,12 @@ std::vector<std::string> SplitAtMarks(const std::string& log) {
 std::string Printable(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -135,10 +162,8 @@ TEST_P(AnalyzerSimTest, TheGuessOfAWholeRecordIsTheInstrumentsStructureAndRunsHe
     testing::ScratchFolder folder;
     setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
     e2e::ChildProcess sim;
-    ASSERT_TRUE(sim.Start({QUORVANE_SIM_PROGRAM, "--profile", profile, "--interval", "20"},
-                          folder.File("sim.err")));
-    const auto pty = sim.ReadLine(e2e::In(20s));
-    ASSERT_TRUE(pty && pty->rfind("/dev/", 0) == 0) << ReadBytes(folder.File("sim.err"));
+    const auto pty = StartInstrument(sim, profile, folder.File("sim.err"));
+    ASSERT_TRUE(pty) << ReadBytes(folder.File("sim.err"));
 
     SetupGlobals g;
     FakeMessages messages;
@@ -175,8 +200,7 @@ TEST_P(AnalyzerSimTest, TheGuessOfAWholeRecordIsTheInstrumentsStructureAndRunsHe
     // Cleared just after a record's last byte, the display starts with a whole record.
     const char lastByte = instrument.sendsLfAfterCr ? '\n' : '\r';
     const std::string& shown = analyzer->Analyzer().Display();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty() && shown.back() == lastByte; },
-                                20000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty() && shown.back() == lastByte; }, 20000))
         << Printable(shown);
     Click(analyzer, "ClearButton");
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown.find('\r') != std::string::npos; }, 20000));
@@ -205,17 +229,7 @@ TEST_P(AnalyzerSimTest, TheGuessOfAWholeRecordIsTheInstrumentsStructureAndRunsHe
 
     // The LF after each CR would start the next record: a technician ignores it on input.
     if (instrument.sendsLfAfterCr) {
-        WhenModal("TransTbl", [](QWidget* table) {
-            auto* rows = Child<QTreeWidget>(table, "TransTable");
-            rows->setCurrentItem(rows->topLevelItem('\n'));
-            WhenModal("AsciiChart", [](QWidget* chart) {
-                static_cast<AsciiChart*>(chart)->SetCurrentRow(0);
-                Click(chart, "OK");
-            });
-            Click(table, "Command1");
-            Click(table, "Command2");
-        });
-        MenuItem(form, kStrMenuPreInput)->trigger();
+        IgnoreLfOnInput(form);
         ASSERT_EQ(g.InputTranslation.at('\n'), "Ignore");
     }
 
@@ -224,7 +238,8 @@ TEST_P(AnalyzerSimTest, TheGuessOfAWholeRecordIsTheInstrumentsStructureAndRunsHe
     MenuItem(form, kStrMenuModeLog)->trigger();
     ASSERT_EQ(g.Mode, kModeLog);
     ASSERT_EQ(g.LogFileName, log);
-    for (int n = 1; n <= fields; ++n) g.FieldPostamble[static_cast<size_t>(n)] = std::string(1, kFieldMark);
+    for (int n = 1; n <= fields; ++n)
+        g.FieldPostamble[static_cast<size_t>(n)] = std::string(1, kFieldMark);
 
     const std::string saved = folder.File(profile + ".qv3");
     AnswerFileDialog(saved);
@@ -233,16 +248,14 @@ TEST_P(AnalyzerSimTest, TheGuessOfAWholeRecordIsTheInstrumentsStructureAndRunsHe
 
     // A fresh instrument, and the saved file run headless over it: four records logged.
     e2e::ChildProcess device, program;
-    ASSERT_TRUE(device.Start({QUORVANE_SIM_PROGRAM, "--profile", profile, "--interval", "20"},
-                             folder.File("device.err")));
-    const auto devicePty = device.ReadLine(e2e::In(20s));
-    ASSERT_TRUE(devicePty && devicePty->rfind("/dev/", 0) == 0);
-    ASSERT_TRUE(program.Start(
-        {QUORVANE_PROGRAM, "--headless", saved, "--port", "COM1=" + *devicePty},
-        folder.File("program.err"), folder.File("program.out")));
+    const auto devicePty = StartInstrument(device, profile, folder.File("device.err"));
+    ASSERT_TRUE(devicePty) << ReadBytes(folder.File("device.err"));
+    ASSERT_TRUE(
+        program.Start({QUORVANE_PROGRAM, "--headless", saved, "--port", "COM1=" + *devicePty},
+                      folder.File("program.err"), folder.File("program.out")));
     const size_t wanted = 4 * static_cast<size_t>(fields);
-    const bool logged = QTest::qWaitFor(
-        [&] { return SplitAtMarks(ReadBytes(log)).size() >= wanted; }, 30000);
+    const bool logged =
+        QTest::qWaitFor([&] { return SplitAtMarks(ReadBytes(log)).size() >= wanted; }, 30000);
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(e2e::In(20s)), 0) << ReadBytes(folder.File("program.err"));
     const std::string text = ReadBytes(log);
@@ -303,10 +316,8 @@ TEST(AnalyzerSimSendTest, SendReachesTheBalance) {
     testing::ScratchFolder folder;
     setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
     e2e::ChildProcess sim;
-    ASSERT_TRUE(sim.Start({QUORVANE_SIM_PROGRAM, "--profile", "balance", "--interval", "20"},
-                          folder.File("sim.err")));
-    const auto pty = sim.ReadLine(e2e::In(20s));
-    ASSERT_TRUE(pty && pty->rfind("/dev/", 0) == 0);
+    const auto pty = StartInstrument(sim, "balance", folder.File("sim.err"));
+    ASSERT_TRUE(pty) << ReadBytes(folder.File("sim.err"));
 
     SetupGlobals g;
     FakeMessages messages;

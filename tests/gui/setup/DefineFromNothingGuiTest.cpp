@@ -98,17 +98,7 @@ TEST(DefineFromNothingTest, AMeterSetUpThroughTheDefineMenuRunsHeadless) {
     EXPECT_EQ(g.TransferCharTableLog.at('.'), ',');
 
     // The LF after each record's CR is dropped as it arrives: row LF, Translate..., Ignore.
-    WhenModal("TransTbl", [](QWidget* table) {
-        auto* rows = Child<QTreeWidget>(table, "TransTable");
-        rows->setCurrentItem(rows->topLevelItem('\n'));
-        WhenModal("AsciiChart", [](QWidget* chart) {
-            static_cast<AsciiChart*>(chart)->SetCurrentRow(0);
-            Click(chart, "OK");
-        });
-        Click(table, "Command1");
-        Click(table, "Command2");
-    });
-    MenuItem(form, kStrMenuPreInput)->trigger();
+    IgnoreLfOnInput(form);
     EXPECT_EQ(g.InputTranslation.at('\n'), "Ignore");
 
     // Each record is acknowledged with "K".

@@ -12,16 +12,19 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QStringList>
 #include <QPointer>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <functional>
 #include <string>
 
 #include "gui/LocalizeForm.h"
+#include "gui/setup/AsciiChart.h"
 #include "gui/setup/MainForm.h"
+#include "strings/StringIds.h"
 
 namespace quorvane {
 
@@ -116,6 +119,22 @@ inline void Click(QWidget* dialog, const char* name) {
 inline void Type(QWidget* box, const char* text) {
     box->setFocus();
     QTest::keyClicks(box, text);
+}
+
+// Define > Pre-Input Character Translations: the LF row set to Ignore through Translate... and
+// the ASCII chart, so that the LF after a record's CR is dropped as it arrives.
+inline void IgnoreLfOnInput(MainForm& form) {
+    WhenModal("TransTbl", [](QWidget* table) {
+        auto* rows = Child<QTreeWidget>(table, "TransTable");
+        rows->setCurrentItem(rows->topLevelItem('\n'));
+        WhenModal("AsciiChart", [](QWidget* chart) {
+            static_cast<AsciiChart*>(chart)->SetCurrentRow(0);
+            Click(chart, "OK");
+        });
+        Click(table, "Command1");
+        Click(table, "Command2");
+    });
+    MenuItem(form, kStrMenuPreInput)->trigger();
 }
 
 }  // namespace quorvane
