@@ -21,18 +21,6 @@ constexpr uint32_t kEvdevOffset = 8;  // XKB keycodes are evdev codes + 8
 // Requests sent between flushes: libwayland's buffer holds 4096 bytes, a key event 20.
 constexpr int kFlushEvery = 64;
 
-X11Keysym LockKeysym(LockKey lock) {
-    switch (lock) {
-        case LockKey::CapsLock:
-            return XK_Caps_Lock;
-        case LockKey::NumLock:
-            return XK_Num_Lock;
-        case LockKey::ScrollLock:
-            return XK_Scroll_Lock;
-    }
-    return 0;
-}
-
 }  // namespace
 
 bool WaylandKeyInjector::Supported(const WaylandConnection& connection) {
@@ -178,13 +166,13 @@ void WaylandKeyInjector::RestoreKeyboardState(const KeyboardSnapshot& snapshot) 
 }
 
 bool WaylandKeyInjector::IsLockOn(LockKey lock) {
-    const uint32_t keycode = keymap_.Find(LockKeysym(lock)).keycode;
+    const uint32_t keycode = keymap_.Find(KeysymForLock(lock)).keycode;
     const uint32_t mask = keymap_.ModifierOf(keycode);
     return mask != 0 && (locked_ & mask) != 0;
 }
 
 void WaylandKeyInjector::ToggleLock(LockKey lock) {
-    const uint32_t keycode = keymap_.KeyForKeysym(LockKeysym(lock));
+    const uint32_t keycode = keymap_.KeyForKeysym(KeysymForLock(lock));
     SendKey(keycode, true);
     SendKey(keycode, false);
 }

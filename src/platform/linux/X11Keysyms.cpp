@@ -118,6 +118,18 @@ X11Keysym KeysymForVirtualKey(int virtualKey) {
     return 0;
 }
 
+X11Keysym KeysymForLock(LockKey lock) {
+    switch (lock) {
+        case LockKey::CapsLock:
+            return XK_Caps_Lock;
+        case LockKey::NumLock:
+            return XK_Num_Lock;
+        case LockKey::ScrollLock:
+            return XK_Scroll_Lock;
+    }
+    return 0;
+}
+
 X11Keysym KeysymForCodePoint(char32_t codePoint) {
     if ((codePoint >= 0x20 && codePoint <= 0x7E) || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
         return codePoint;
