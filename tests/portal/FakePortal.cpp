@@ -87,6 +87,13 @@ struct Session {
     Shortcuts shortcuts;
 };
 
+// An a{sv} argument as a map: a virtual object gets it still marshalled.
+QVariantMap MapAt(const QDBusMessage& m, int index) {
+    const QVariant value = m.arguments().value(index);
+    if (value.canConvert<QDBusArgument>()) return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+    return value.toMap();
+}
+
 class FakePortal : public QDBusVirtualObject {
   public:
     explicit FakePortal(const Options& options) : options_(options) {}
@@ -164,10 +171,13 @@ class FakePortal : public QDBusVirtualObject {
     }
 
     bool CreateSession(const QDBusMessage& m, const QDBusConnection& c, const QString& interface) {
-        const QVariantMap options = m.arguments().value(0).toMap();
+        const QVariantMap options = MapAt(m, 0);
         const QString path = PathOf(
             m, QStringLiteral("session"), options.value(QStringLiteral("session_handle_token")).toString());
-        sessions_[path] = Session{interface, m.service()};
+        Session session;
+        session.interface = interface;
+        session.owner = m.service();
+        sessions_[path] = session;
         Record(QStringLiteral("%1.CreateSession").arg(interface.section(u'.', -1)));
         Answer(c, m, options, 0, {{QStringLiteral("session_handle"), path}});
         return true;
@@ -183,7 +193,7 @@ class FakePortal : public QDBusVirtualObject {
             return true;
         }
         if (member == QLatin1String("SelectDevices")) {
-            const QVariantMap options = args.value(1).toMap();
+            const QVariantMap options = MapAt(m, 1);
             session->types = options.value(QStringLiteral("types"), options_.deviceTypes).toUInt();
             session->persistMode = options.value(QStringLiteral("persist_mode")).toUInt();
             const QString token = options.value(QStringLiteral("restore_token")).toString();
@@ -196,7 +206,7 @@ class FakePortal : public QDBusVirtualObject {
             return true;
         }
         if (member == QLatin1String("Start")) {
-            const QVariantMap options = args.value(2).toMap();
+            const QVariantMap options = MapAt(m, 2);
             Record(QStringLiteral("RemoteDesktop.Start%1").arg(restored_ ? QStringLiteral(" restored") : QString()));
             // A restored session asks nobody: it is granted at once.
             const uint code = restored_ ? 0 : options_.startResponse;
@@ -255,12 +265,12 @@ class FakePortal : public QDBusVirtualObject {
                 session->shortcuts = wanted;
                 results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(wanted));
             }
-            Answer(c, m, args.value(3).toMap(), options_.bindResponse, results);
+            Answer(c, m, MapAt(m, 3), options_.bindResponse, results);
             return true;
         }
         if (member == QLatin1String("ListShortcuts")) {
             Record(QStringLiteral("GlobalShortcuts.ListShortcuts"));
-            Answer(c, m, args.value(1).toMap(), 0,
+            Answer(c, m, MapAt(m, 1), 0,
                    {{QStringLiteral("shortcuts"), QVariant::fromValue(session->shortcuts)}});
             return true;
         }

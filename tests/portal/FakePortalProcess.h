@@ -10,9 +10,13 @@
 #include <QProcess>
 #include <QStringList>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "delivery/DbusTestBus.h"
+
+// Readable QString and QStringList in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace quorvane::portaltest {
 

@@ -178,7 +178,6 @@ TEST_F(RemoteDesktopTest, ASessionTheDesktopEndsIsStartedAgainAtTheNextKey) {
 }
 
 TEST_F(RemoteDesktopTest, TheProbeWantsAPortalWithAKeyboard) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
     dbustest::EnsurePrivateBus();
     {
         QElapsedTimer clock;
