@@ -1,9 +1,15 @@
 #include "app/DesktopServices.h"
 
+// Qt before Xlib, whose macros (Bool, Status) break Qt's headers.
+#include <QDBusConnection>
+
+#include "platform/linux/RemoteDesktopKeyInjector.h"
+
 #include <X11/Xlib.h>
 
 #include "delivery/CaptionText.h"
 #include "delivery/DesktopKeystrokeTarget.h"
+#include "delivery/FocusedWindowKeystrokeTarget.h"
 #include "platform/linux/PosixProcessLauncher.h"
 #include "platform/linux/QtWaiter.h"
 #include "platform/linux/X11KeyInjector.h"
@@ -24,6 +30,16 @@ namespace quorvane {
 
 namespace {
 
+// How long the portal may take to say whether it is there: it may be started by the question.
+constexpr int kPortalProbeMs = 5000;
+
+// The desktop as messages name it: the compositor, else what the session says it is.
+std::string DesktopName(const std::string& compositor) {
+    if (!compositor.empty()) return compositor;
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    return desktop && *desktop ? std::string(desktop) : std::string("Wayland");
+}
+
 // The display for typing, or null; a display without XTest cannot type and is let go.
 Display* OpenTypingDisplay() {
     Display* display = XOpenDisplay(nullptr);
@@ -34,7 +50,16 @@ Display* OpenTypingDisplay() {
     return display;
 }
 
+std::string& LastChoiceText() {
+    static std::string text;
+    return text;
+}
+
 }  // namespace
+
+const std::string& DesktopServices::LastChoice() {
+    return LastChoiceText();
+}
 
 std::shared_ptr<Display> DesktopServices::HoldDisplay() {
     const char* name = std::getenv("DISPLAY");
@@ -45,7 +70,7 @@ std::shared_ptr<Display> DesktopServices::HoldDisplay() {
 }
 
 DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock,
-                                 DdeCommandHost& host)
+                                 SettingsStore& settings, DdeCommandHost& host)
     : display_(OpenTypingDisplay()), waiter_(std::make_unique<QtWaiter>()) {
     ChooseBackend(g);
     launcher_ = std::make_unique<PosixProcessLauncher>();
@@ -72,21 +97,44 @@ DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clo
         windows = windows_.get();
         injector = injector_.get();
     }
-    if (injector) {
+    if (backend_.backend == KeystrokeBackend::Portal) {
+        UseRemoteDesktopPortal(g, messages, clock, settings);
+    } else if (injector) {
         target_ = std::make_unique<DesktopKeystrokeTarget>(*windows, *launcher_, *injector,
                                                            messages, clock, *waiter_, g);
+        keys_ = target_.get();
     } else {
         // Records are still shown and counted; the activation says why nothing is typed.
         noTarget_ = std::make_unique<NullKeystrokeTarget>();
     }
-    monitor_ = X11KeyboardMonitor::Open();
-    hotKeys_ = std::make_unique<HotKeys>(g, host, monitor_.get(), &messages);
+    OpenHotKeys(g, messages, host);
+    LastChoiceText() = backend_.reason + "\n" + hotKeysReason_;
+}
+
+void DesktopServices::OpenHotKeys(SetupGlobals& g, Messages& messages, DdeCommandHost& host) {
+    KeyboardMonitor* monitor = nullptr;
+    // On a Wayland desktop X11 sees keys only while an X11 window has the focus: that is
+    // enough where the target is such a window, and nowhere else.
+    if (!waylandDisplaySet_ || backend_.backend == KeystrokeBackend::X11) {
+        monitor_ = X11KeyboardMonitor::Open();
+        monitor = monitor_.get();
+    }
+    hotKeys_ = std::make_unique<HotKeys>(g, host, monitor, &messages);
+    if (monitor) {
+        hotKeysReason_ = LoadString(kStrHotKeysX11);
+    } else if (waylandDisplaySet_) {
+        hotKeysReason_ = LoadString(kStrHotKeysUnavailableWayland, {desktopName_});
+        hotKeys_->SetUnavailableText(hotKeysReason_);
+    } else {
+        hotKeysReason_ = LoadString(kStrHotKeysNone);
+    }
 }
 
 void DesktopServices::ChooseBackend(SetupGlobals& g) {
     KeystrokeDesktopFacts facts;
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     facts.waylandDisplaySet = wayland != nullptr && *wayland != '\0';
+    waylandDisplaySet_ = facts.waylandDisplaySet;
     facts.x11Display = display_ != nullptr;
 #ifdef QUORVANE_WAYLAND
     if (facts.waylandDisplaySet) {
@@ -114,6 +162,17 @@ void DesktopServices::ChooseBackend(SetupGlobals& g) {
             }
         }
     }
+    // The portal is asked only where the compositor's own protocols cannot serve.
+    const bool waylandServes = facts.waylandConnected && facts.virtualKeyboard && facts.foreignToplevels;
+    if (facts.waylandDisplaySet && !facts.targetOnX11 && !waylandServes) {
+        if (const auto version = RemoteDesktopKeyInjector::KeyboardPortalVersion(
+                QDBusConnection::sessionBus(), kPortalProbeMs)) {
+            facts.remoteDesktopPortal = true;
+            remoteDesktopVersion_ = *version;
+        }
+    }
+    desktopName_ = DesktopName(facts.compositor);
+    if (facts.compositor.empty()) facts.compositor = desktopName_;
     backend_ = ChooseKeystrokeBackend(facts);
 #ifdef QUORVANE_WAYLAND
     if (backend_.backend != KeystrokeBackend::Wayland) wayland_.reset();
@@ -124,7 +183,10 @@ DesktopServices::~DesktopServices() {
     // The hot keys go before their monitor, the typing before its display.
     hotKeys_.reset();
     monitor_.reset();
+    keys_ = nullptr;
     target_.reset();
+    focusedTarget_.reset();
+    portalInjector_.reset();
     injector_.reset();
     windows_.reset();
 #ifdef QUORVANE_WAYLAND
@@ -135,8 +197,24 @@ DesktopServices::~DesktopServices() {
     if (display_) XCloseDisplay(display_);
 }
 
+void DesktopServices::UseRemoteDesktopPortal(SetupGlobals& g, Messages& messages, Clock& clock,
+                                             SettingsStore& settings) {
+    portalInjector_ = std::make_unique<RemoteDesktopKeyInjector>(
+        QDBusConnection::sessionBus(), remoteDesktopVersion_, settings,
+        [&messages](const QString& why) {
+            messages.Show(LoadString(kStrPortalKeyboardRefused, {why.toStdString()}),
+                          LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                          MessageIcon::Exclamation);
+        });
+    focusedTarget_ = std::make_unique<FocusedWindowKeystrokeTarget>(
+        *portalInjector_, clock, *waiter_, g,
+        LoadString(kStrPortalWindowsNotActivated, {desktopName_}),
+        [this] { portalInjector_->Prepare(); });
+    keys_ = focusedTarget_.get();
+}
+
 KeystrokeTarget& DesktopServices::Keys() {
-    if (target_) return *target_;
+    if (keys_) return *keys_;
     return *noTarget_;
 }
 

@@ -1,9 +1,10 @@
 // The desktop side of a session: the keystroke target that types records into the target
 // application, and the hot keys. The keystrokes go through X11 (the X display of $DISPLAY,
-// with XTest) or, on a Wayland desktop whose compositor offers the virtual-keyboard and
-// foreign-toplevel protocols, through Wayland; see WaylandBackendChoice.h for the rule. With
-// neither nothing can be typed, and the first activation that needs it says so. Hot keys are
-// X11 only for now.
+// with XTest); on a Wayland desktop whose compositor offers the virtual-keyboard and
+// foreign-toplevel protocols, through Wayland; on other Wayland desktops (GNOME, KDE Plasma)
+// through the RemoteDesktop portal, into the focused window; see WaylandBackendChoice.h for
+// the rule. With none of them nothing can be typed, and the first activation that needs it
+// says so.
 #pragma once
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include "delivery/KeystrokeTarget.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
+#include "platform/SettingsStore.h"
 #include "platform/linux/WaylandBackendChoice.h"
 #include "runtime/DdeCommandHost.h"
 #include "runtime/HotKeys.h"
@@ -21,6 +23,8 @@ typedef struct _XDisplay Display;
 namespace quorvane {
 
 class DesktopKeystrokeTarget;
+class FocusedWindowKeystrokeTarget;
+class RemoteDesktopKeyInjector;
 class NullKeystrokeTarget;
 class PosixProcessLauncher;
 class QtWaiter;
@@ -33,9 +37,11 @@ class WaylandWindowSystem;
 
 class DesktopServices {
   public:
-    // g, messages, clock and host outlive this object; host is used only once a hot key
-    // acts, so it may be built after these services. Needs a Qt application for its waits.
-    DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock, DdeCommandHost& host);
+    // g, messages, clock, settings and host outlive this object; host is used only once a
+    // hot key acts, so it may be built after these services. settings keeps what the desktop
+    // granted (the portal's restore token). Needs a Qt application for its waits.
+    DesktopServices(SetupGlobals& g, Messages& messages, Clock& clock, SettingsStore& settings,
+                    DdeCommandHost& host);
     ~DesktopServices();
     DesktopServices(const DesktopServices&) = delete;
     DesktopServices& operator=(const DesktopServices&) = delete;
@@ -50,17 +56,27 @@ class DesktopServices {
     // connections for a moment.
     static std::shared_ptr<Display> HoldDisplay();
 
-    bool KeystrokesAvailable() const { return target_ != nullptr; }
+    bool KeystrokesAvailable() const { return keys_ != nullptr; }
     // The keystroke services chosen at start (X11, Wayland or none) and why, for the headless
     // runner to print and About to show.
     const KeystrokeBackendChoice& Backend() const { return backend_; }
     bool HotKeysAvailable() const { return monitor_ != nullptr; }
+    // Where keystrokes and hot keys go, one line each, as chosen by the services built last
+    // in this program (empty before any): About shows it.
+    static const std::string& LastChoice();
 
   private:
     void ChooseBackend(SetupGlobals& g);
+    void OpenHotKeys(SetupGlobals& g, Messages& messages, DdeCommandHost& host);
+    void UseRemoteDesktopPortal(SetupGlobals& g, Messages& messages, Clock& clock,
+                                SettingsStore& settings);
 
     Display* display_ = nullptr;
     KeystrokeBackendChoice backend_;
+    std::string desktopName_;         // for messages: the compositor or $XDG_CURRENT_DESKTOP
+    uint32_t remoteDesktopVersion_ = 0;  // of the portal, when it offers a keyboard
+    bool waylandDisplaySet_ = false;
+    std::string hotKeysReason_;
 #ifdef QUORVANE_WAYLAND
     std::unique_ptr<WaylandConnection> wayland_;
     std::unique_ptr<WaylandWindowSystem> waylandWindows_;
@@ -71,6 +87,9 @@ class DesktopServices {
     std::unique_ptr<X11KeyInjector> injector_;
     std::unique_ptr<QtWaiter> waiter_;
     std::unique_ptr<DesktopKeystrokeTarget> target_;
+    std::unique_ptr<RemoteDesktopKeyInjector> portalInjector_;
+    std::unique_ptr<FocusedWindowKeystrokeTarget> focusedTarget_;
+    KeystrokeTarget* keys_ = nullptr;  // whichever of the targets types; null when none can
     std::unique_ptr<NullKeystrokeTarget> noTarget_;
     std::unique_ptr<X11KeyboardMonitor> monitor_;
     std::unique_ptr<HotKeys> hotKeys_;

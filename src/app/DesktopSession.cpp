@@ -20,7 +20,7 @@ DesktopSession::DesktopSession(SetupGlobals& g, RuntimeView& view, Messages& mes
     : messages_(messages),
       devices_(std::move(devices)),
       port_([this](const std::string& name) { return devices_.DevicePathFor(name); }),
-      desktop_(g, messages, clock_, commandHost_),
+      desktop_(g, messages, clock_, settings_, commandHost_),
       bus_(SessionBusAvailable()),
       ddeClient_([this](DdeConversationId id) { session_.DeliveryConversationEnded(id); }),
       links_(

@@ -43,6 +43,12 @@ class KeystrokeTarget {
     // False when nothing can be typed at all (no X display): records are then still read,
     // shown and counted, and the first Send Keystrokes activation says why nothing is typed.
     virtual bool CanType() const { return true; }
+    // Called at each Send Keystrokes activation, after TypingNotice was said: a target whose
+    // desktop asks the user before it lets keys through asks now, not at the first record.
+    virtual void PrepareTyping() {}
+    // What the first Send Keystrokes activation says about where keystrokes go, when it
+    // differs from the target application being found and activated; empty otherwise.
+    virtual std::string TypingNotice() const { return {}; }
 };
 
 }  // namespace quorvane

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/DesktopServices.h"
 #include "gui/LocalizeForm.h"
 #include "gui/QuorvaneIcon.h"
 #include "strings/StringIds.h"
@@ -49,6 +50,11 @@ AboutBox::AboutBox(Kind kind, QWidget* parent)
     qtVersion_->setObjectName("qtVersion");
     language_ = new QLabel(this);
     language_->setObjectName("language");
+    desktop_ = new QLabel(this);
+    desktop_->setObjectName("desktop");
+    desktop_->setWordWrap(true);
+    // Wide enough for a reason on two lines, narrow enough to keep the box a box.
+    desktop_->setFixedWidth(desktop_->fontMetrics().averageCharWidth() * 60);
     summary_ = new QLabel(this);
     summary_->setObjectName("summary");
     SetStringId(summary_, kStrDesktopComment);  // what the program is; no licence is claimed
@@ -58,6 +64,7 @@ AboutBox::AboutBox(Kind kind, QWidget* parent)
     texts->addWidget(version_);
     texts->addWidget(qtVersion_);
     texts->addWidget(language_);
+    texts->addWidget(desktop_);
     texts->addSpacing(8);
     texts->addWidget(summary_);
     texts->addStretch();
@@ -93,6 +100,10 @@ void AboutBox::Localize() {
     version_->setText(Utf8(LoadString(kStrAboutVersion, {QUORVANE_VERSION})));
     qtVersion_->setText(Utf8(LoadString(kStrAboutQtVersion, {qVersion()})));
     language_->setText(Utf8(LoadString(kStrAboutLanguage, {LoadString(kStrLanguageName)})));
+    // The choice is made in the language of its time; it is what this program decided.
+    const std::string& choice = DesktopServices::LastChoice();
+    desktop_->setText(Utf8(choice));
+    desktop_->setVisible(kind_ == Kind::Box && !choice.empty());
     if (kind_ == Kind::Splash) setWindowTitle(QString());
     // Another language has other text widths: fit the box now, not at the next event.
     if (layout()) layout()->activate();

@@ -1,5 +1,6 @@
-// The About box: product name, version, the Qt it runs on, the interface language, the terms
-// of use and the icon. The same form without its OK button and title is the start-up splash.
+// The About box: product name, version, the Qt it runs on, the interface language, where
+// keystrokes and hot keys go on this desktop (once a configuration has been activated), the
+// terms of use and the icon. The same form without its OK button and title is the start-up splash.
 #pragma once
 
 #include <QDialog>
@@ -41,6 +42,7 @@ class AboutBox : public QDialog {
     QLabel* version_;
     QLabel* qtVersion_;
     QLabel* language_;
+    QLabel* desktop_;
     QLabel* summary_;
     QPushButton* ok_;
 };

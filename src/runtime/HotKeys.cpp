@@ -71,7 +71,9 @@ HotKeyStatus HotKeys::Activate() {
     if (combinations.empty()) return HotKeyStatus::NoHotKeys;
     if (!keyboard_) {
         if (messages_ && !unavailableShown_) {
-            messages_->Show(LoadString(kStrHotKeysUnavailable), LoadString(kStrQuorvaneTitle),
+            messages_->Show(unavailableText_.empty() ? LoadString(kStrHotKeysUnavailable)
+                                                     : unavailableText_,
+                            LoadString(kStrQuorvaneTitle),
                             MessageButtons::Ok, MessageIcon::Information);
         }
         unavailableShown_ = true;

@@ -60,6 +60,10 @@ class HotKeys : public HotKeyHooks {
     HotKeys(const HotKeys&) = delete;
     HotKeys& operator=(const HotKeys&) = delete;
 
+    // What the activation says once when hot keys are configured but there is no monitor;
+    // by default that no X display can be reached.
+    void SetUnavailableText(std::string text) { unavailableText_ = std::move(text); }
+
     // HotKeyHooks: Activate and Deactivate.
     void Program(const SetupGlobals&) override { status_ = Activate(); }
     void Release() override { Deactivate(); }
@@ -87,6 +91,7 @@ class HotKeys : public HotKeyHooks {
     KeyboardMonitor* monitor_ = nullptr;  // the keyboard while combinations are registered
     HotKeyStatus status_ = HotKeyStatus::NoHotKeys;
     bool unavailableShown_ = false;
+    std::string unavailableText_;
 };
 
 }  // namespace quorvane

@@ -112,12 +112,17 @@ void RuntimeSession::Activate() {
         services_.ddeHooks.EstablishBufferLink();
 
     // Said once in the program's life, before the hot keys say their own unavailability.
-    if (g_.Mode == kModeKeystrokes && !services_.keys.CanType() && !keystrokesUnavailableShown_) {
-        keystrokesUnavailableShown_ = true;
-        services_.messages.Show(LoadString(kStrKeystrokesUnavailable),
-                                LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
-                                MessageIcon::Exclamation);
+    if (g_.Mode == kModeKeystrokes && !typingNoticeShown_) {
+        const bool canType = services_.keys.CanType();
+        const std::string text =
+            canType ? services_.keys.TypingNotice() : LoadString(kStrKeystrokesUnavailable);
+        if (!text.empty()) {
+            typingNoticeShown_ = true;
+            services_.messages.Show(text, LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                                    canType ? MessageIcon::Information : MessageIcon::Exclamation);
+        }
     }
+    if (g_.Mode == kModeKeystrokes) services_.keys.PrepareTyping();
     services_.hotKeys.Program(g_);
 
     portLost_ = false;

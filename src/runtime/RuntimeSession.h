@@ -180,7 +180,7 @@ class RuntimeSession : private EngineView {
     int skippedTicks_ = 0;
     bool portLost_ = false;
     bool droppedOutputShown_ = false;  // the dropped-output message was shown in this loss
-    bool keystrokesUnavailableShown_ = false;
+    bool typingNoticeShown_ = false;
     uint64_t droppedOwnReported_ = 0;  // dropped acknowledgements and timed output said so far
     bool tooLongShown_ = false;        // a too-long record was reported in this activation
     uint32_t lastReopen_ = 0;

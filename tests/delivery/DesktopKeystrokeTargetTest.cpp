@@ -4,6 +4,7 @@
 
 #include "config/SetupGlobals.h"
 #include "delivery/DesktopKeystrokeTarget.h"
+#include "delivery/FocusedWindowKeystrokeTarget.h"
 #include "engine/RecordDelivery.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDdeClient.h"
@@ -156,6 +157,40 @@ TEST_F(DesktopKeystrokeTargetTest, ZeroWindowsAreLeftAlone) {
     keys.SetForegroundWindow(0);
     keys.MinimizeWindow(0);
     EXPECT_TRUE(windows.calls.empty());
+}
+
+// A desktop that cannot activate windows: the keys go to the focused window, whatever the
+// target's title, and a target that is "not running" is never started.
+TEST(FocusedWindowKeystrokeTarget, TypesEveryRecordIntoTheFocusedWindowAndStartsNothing) {
+    SetupGlobals g;
+    ResetToDefaults(g, "/tmp");
+    g.Mode = kModeKeystrokes;
+    g.TargetAppSpecified = kTrue;
+    g.TargetAppTitle = " notepad ";
+    g.TargetAppCommand = "notepad";
+    FakeKeyInjector injector;
+    FakeClock clock;
+    FakeWaiter waiter{clock};
+    int prepared = 0;
+    FocusedWindowKeystrokeTarget keys{injector, clock, waiter, g, "notice", [&] { ++prepared; }};
+    FakeMessages messages;
+    RuntimeFlags flags;
+    FakeEngineView view;
+    FakeDdeClient dde;
+    FakeLogSink log;
+    RecordDelivery delivery{g, flags, {messages, clock, view, keys, dde, log}};
+    delivery.Activate();
+    FieldDataArray fields;
+    for (const char* value : {"12.5{ENTER}", "7{TAB}"}) {
+        fields[1] = value;
+        delivery.DeliverRecord(fields);
+    }
+    EXPECT_EQ(injector.typed, "12.5\n7\t");
+    EXPECT_EQ(g.TargetAppTitle, "NOTEPAD");  // normalized as by any search
+    EXPECT_TRUE(messages.shown.empty());
+    keys.PrepareTyping();
+    EXPECT_EQ(prepared, 1);
+    EXPECT_EQ(keys.TypingNotice(), "notice");
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ class FakeKeystrokeTarget : public KeystrokeTarget {
         return ownWindowForeground;
     }
     bool CanType() const override { return canType; }
+    void PrepareTyping() override { Add("keys.PrepareTyping"); }
+    std::string TypingNotice() const override { return notice; }
 
     WindowId foreground = 100;
     TargetSearch search{200, false};  // what a search finds when caption contains the title
@@ -54,6 +56,7 @@ class FakeKeystrokeTarget : public KeystrokeTarget {
     std::string launchedTitle;  // caption the started program takes on, when not empty
     bool ownWindowForeground = false;
     bool canType = true;
+    std::string notice;  // what TypingNotice says
     std::vector<std::string> typed;
 
   private:

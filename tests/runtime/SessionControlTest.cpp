@@ -89,6 +89,22 @@ TEST_F(SessionControl, WithNothingToTypeWithTheFirstKeystrokeActivationSaysSoOnc
     EXPECT_EQ(log.Count("keys.SendKeyMacro(12{ENTER})"), 1);
 }
 
+TEST_F(SessionControl, WhereKeystrokesGoIsSaidOnceAndTheDesktopAskedAtEachKeystrokeActivation) {
+    keys.notice = "keys go to the focused window";
+    Start();  // Log to disk: neither said nor asked
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(log.Count("keys.PrepareTyping"), 0);
+    g.Mode = kModeKeystrokes;
+    session->Activate();
+    session->Activate();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, keys.notice);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Information);
+    // The desktop is asked after the notice, at every activation (a session it ended is
+    // started again).
+    EXPECT_EQ(log.Count("keys.PrepareTyping"), 2);
+}
+
 TEST_F(SessionControl, AnEndedConversationIsForgottenOnlyWhenTheSessionStillHoldsIt) {
     Start();
     session->DeliveryConversationEnded(0);

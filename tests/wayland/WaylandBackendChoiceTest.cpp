@@ -60,6 +60,31 @@ TEST(WaylandBackendChoiceTest, CompositorWithoutTheProtocolsIsNamedWithWhatItLac
     EXPECT_NE(choice.reason.find("zwlr_foreign_toplevel_manager_v1"), std::string::npos);
 }
 
+// GNOME and KDE Plasma: the portal, ahead of X11 (which reaches only XWayland windows); a
+// wlroots compositor or an X11 target keep their own way.
+TEST(WaylandBackendChoiceTest, TheRemoteDesktopPortalServesDesktopsWithoutTheProtocols) {
+    KeystrokeDesktopFacts facts = Wlroots();
+    facts.compositor = "KDE";
+    facts.virtualKeyboard = false;
+    facts.remoteDesktopPortal = true;
+    KeystrokeBackendChoice choice = ChooseKeystrokeBackend(facts);
+    EXPECT_EQ(choice.backend, KeystrokeBackend::Portal);
+    EXPECT_NE(choice.reason.find("RemoteDesktop portal (KDE)"), std::string::npos) << choice.reason;
+    facts.waylandConnected = false;
+    facts.x11Display = false;
+    EXPECT_EQ(ChooseKeystrokeBackend(facts).backend, KeystrokeBackend::Portal);
+    EXPECT_EQ(ChooseKeystrokeBackend([] {
+                  KeystrokeDesktopFacts wlroots = Wlroots();
+                  wlroots.remoteDesktopPortal = true;
+                  return wlroots;
+              }()).backend,
+              KeystrokeBackend::Wayland);
+    facts = Wlroots();
+    facts.remoteDesktopPortal = true;
+    facts.targetOnX11 = true;
+    EXPECT_EQ(ChooseKeystrokeBackend(facts).backend, KeystrokeBackend::X11);
+}
+
 TEST(WaylandBackendChoiceTest, SilentWaylandDisplayFallsBackToX11) {
     KeystrokeDesktopFacts facts = Wlroots();
     facts.waylandConnected = false;
