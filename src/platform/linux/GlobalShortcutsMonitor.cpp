@@ -128,13 +128,13 @@ GlobalShortcutsMonitor::GlobalShortcutsMonitor(QDBusConnection bus,
     bindTimer_.setSingleShot(true);
     bindTimer_.setInterval(0);
     connect(&bindTimer_, &QTimer::timeout, this, &GlobalShortcutsMonitor::Bind);
-    // The portal's own name: another client cannot make us see a key.
+    // The portal's own name: another client cannot make us see a key. The slots take the
+    // whole message (o session, s id, t timestamp, a{sv}): QtDBus will not bind a typed slot
+    // with the timestamp's type.
     bus_.connect(QLatin1String(kPortalService), QLatin1String(kPortalPath), QLatin1String(kInterface),
-                 QStringLiteral("Activated"), this,
-                 SLOT(OnActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+                 QStringLiteral("Activated"), this, SLOT(OnActivated(QDBusMessage)));
     bus_.connect(QLatin1String(kPortalService), QLatin1String(kPortalPath), QLatin1String(kInterface),
-                 QStringLiteral("Deactivated"), this,
-                 SLOT(OnDeactivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+                 QStringLiteral("Deactivated"), this, SLOT(OnDeactivated(QDBusMessage)));
 }
 
 GlobalShortcutsMonitor::~GlobalShortcutsMonitor() {
@@ -262,16 +262,16 @@ void GlobalShortcutsMonitor::OnSessionClosed(const QVariantMap&) {
     if (state_ != State::Refused) state_ = State::Idle;
 }
 
-const KeyCombination* GlobalShortcutsMonitor::Shortcut(const QDBusObjectPath& session,
-                                                       const QString& id) const {
-    if (session_.isEmpty() || session.path() != session_) return nullptr;
-    const auto found = bound_.find(id);
+const KeyCombination* GlobalShortcutsMonitor::Shortcut(const QDBusMessage& signal) const {
+    const QVariantList args = signal.arguments();
+    if (session_.isEmpty() || args.size() < 2) return nullptr;
+    if (args[0].value<QDBusObjectPath>().path() != session_) return nullptr;
+    const auto found = bound_.find(args[1].toString());
     return found == bound_.end() ? nullptr : &found->second;
 }
 
-void GlobalShortcutsMonitor::OnActivated(const QDBusObjectPath& session, const QString& id, qulonglong,
-                                         const QVariantMap&) {
-    const KeyCombination* shortcut = Shortcut(session, id);
+void GlobalShortcutsMonitor::OnActivated(const QDBusMessage& signal) {
+    const KeyCombination* shortcut = Shortcut(signal);
     if (!shortcut) return;
     const KeyCombination pressed = *shortcut;
     held_ = pressed;
@@ -280,9 +280,8 @@ void GlobalShortcutsMonitor::OnActivated(const QDBusObjectPath& session, const Q
     if (handler_) handler_(KeyTransition{pressed.virtualKey, 0, pressed.modifiers});
 }
 
-void GlobalShortcutsMonitor::OnDeactivated(const QDBusObjectPath& session, const QString& id, qulonglong,
-                                           const QVariantMap&) {
-    const KeyCombination* shortcut = Shortcut(session, id);
+void GlobalShortcutsMonitor::OnDeactivated(const QDBusMessage& signal) {
+    const KeyCombination* shortcut = Shortcut(signal);
     if (!shortcut) return;
     const KeyCombination released = *shortcut;
     // Shift still counts as held for the release, so that it matches the press.

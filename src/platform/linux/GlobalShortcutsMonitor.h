@@ -17,7 +17,7 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QDBusObjectPath>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -73,17 +73,16 @@ class GlobalShortcutsMonitor : public QObject, public KeyboardMonitor {
     State state() const { return state_; }
 
   private slots:
-    void OnActivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
-                     const QVariantMap& options);
-    void OnDeactivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
-                       const QVariantMap& options);
+    void OnActivated(const QDBusMessage& signal);
+    void OnDeactivated(const QDBusMessage& signal);
     void OnSessionClosed(const QVariantMap& details);
 
   private:
     void Bind();
     void Fail(const QString& why);
     void CloseSession();
-    const KeyCombination* Shortcut(const QDBusObjectPath& session, const QString& id) const;
+    // The bound combination a signal of our session names, or null.
+    const KeyCombination* Shortcut(const QDBusMessage& signal) const;
 
     QDBusConnection bus_;
     std::function<void(const QString&)> refused_;
