@@ -129,7 +129,10 @@ TEST_F(GlobalShortcutsTest, ANewSetIsBoundInANewSessionAndTheOldOneIsClosed) {
     // monitor takes only its own.
     GlobalShortcutsMonitor other(QDBusConnection::sessionBus(), nullptr);
     int otherSeen = 0;
-    other.SetHandler([&](const KeyTransition&) { return ++otherSeen > 0; });
+    other.SetHandler([&](const KeyTransition&) {
+        ++otherSeen;
+        return true;
+    });
     other.Register({kF7, 0});
     ASSERT_TRUE(dbustest::SpinUntil([&] { return other.state() == State::Bound; }));
     ASSERT_EQ(Press(portal, "Activate", "hotkey-F5"), QString());

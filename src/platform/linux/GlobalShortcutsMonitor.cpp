@@ -129,8 +129,8 @@ GlobalShortcutsMonitor::GlobalShortcutsMonitor(QDBusConnection bus,
     bindTimer_.setInterval(0);
     connect(&bindTimer_, &QTimer::timeout, this, &GlobalShortcutsMonitor::Bind);
     // The portal's own name: another client cannot make us see a key. The slots take the
-    // whole message (o session, s id, t timestamp, a{sv}): QtDBus will not bind a typed slot
-    // with the timestamp's type.
+    // whole message (o session, s id, t timestamp, a{sv}): QtDBus refuses to connect a slot
+    // typed (QDBusObjectPath, QString, qulonglong, QVariantMap) to them.
     bus_.connect(QLatin1String(kPortalService), QLatin1String(kPortalPath), QLatin1String(kInterface),
                  QStringLiteral("Activated"), this, SLOT(OnActivated(QDBusMessage)));
     bus_.connect(QLatin1String(kPortalService), QLatin1String(kPortalPath), QLatin1String(kInterface),
