@@ -3,6 +3,7 @@
 // Qt before Xlib, whose macros (Bool, Status) break Qt's headers.
 #include <QDBusConnection>
 
+#include "platform/linux/GlobalShortcutsMonitor.h"
 #include "platform/linux/RemoteDesktopKeyInjector.h"
 
 #include <X11/Xlib.h>
@@ -113,14 +114,29 @@ DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clo
 
 void DesktopServices::OpenHotKeys(SetupGlobals& g, Messages& messages, DdeCommandHost& host) {
     KeyboardMonitor* monitor = nullptr;
+    // A compositor lets no client grab keys: where the desktop offers global shortcuts, the
+    // hot keys are those.
+    if (waylandDisplaySet_ &&
+        GlobalShortcutsMonitor::PortalVersion(QDBusConnection::sessionBus(), kPortalProbeMs)) {
+        portalMonitor_ = std::make_unique<GlobalShortcutsMonitor>(
+            QDBusConnection::sessionBus(), [&messages](const QString& why) {
+                messages.Show(LoadString(kStrHotKeysPortalRefused, {why.toStdString()}),
+                              LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                              MessageIcon::Exclamation);
+            });
+        monitor = portalMonitor_.get();
+        hotKeysReason_ = LoadString(kStrHotKeysPortal, {desktopName_});
+    }
     // On a Wayland desktop X11 sees keys only while an X11 window has the focus: that is
     // enough where the target is such a window, and nowhere else.
-    if (!waylandDisplaySet_ || backend_.backend == KeystrokeBackend::X11) {
+    if (!monitor && (!waylandDisplaySet_ || backend_.backend == KeystrokeBackend::X11)) {
         monitor_ = X11KeyboardMonitor::Open();
         monitor = monitor_.get();
     }
     hotKeys_ = std::make_unique<HotKeys>(g, host, monitor, &messages);
-    if (monitor) {
+    if (portalMonitor_) {
+        // said above
+    } else if (monitor) {
         hotKeysReason_ = LoadString(kStrHotKeysX11);
     } else if (waylandDisplaySet_) {
         hotKeysReason_ = LoadString(kStrHotKeysUnavailableWayland, {desktopName_});
@@ -183,6 +199,7 @@ DesktopServices::~DesktopServices() {
     // The hot keys go before their monitor, the typing before its display.
     hotKeys_.reset();
     monitor_.reset();
+    portalMonitor_.reset();
     keys_ = nullptr;
     target_.reset();
     focusedTarget_.reset();

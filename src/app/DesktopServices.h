@@ -24,6 +24,7 @@ namespace quorvane {
 
 class DesktopKeystrokeTarget;
 class FocusedWindowKeystrokeTarget;
+class GlobalShortcutsMonitor;
 class RemoteDesktopKeyInjector;
 class NullKeystrokeTarget;
 class PosixProcessLauncher;
@@ -56,11 +57,9 @@ class DesktopServices {
     // connections for a moment.
     static std::shared_ptr<Display> HoldDisplay();
 
-    bool KeystrokesAvailable() const { return keys_ != nullptr; }
     // The keystroke services chosen at start (X11, Wayland or none) and why, for the headless
     // runner to print and About to show.
     const KeystrokeBackendChoice& Backend() const { return backend_; }
-    bool HotKeysAvailable() const { return monitor_ != nullptr; }
     // Where keystrokes and hot keys go, one line each, as chosen by the services built last
     // in this program (empty before any): About shows it.
     static const std::string& LastChoice();
@@ -92,6 +91,7 @@ class DesktopServices {
     KeystrokeTarget* keys_ = nullptr;  // whichever of the targets types; null when none can
     std::unique_ptr<NullKeystrokeTarget> noTarget_;
     std::unique_ptr<X11KeyboardMonitor> monitor_;
+    std::unique_ptr<GlobalShortcutsMonitor> portalMonitor_;
     std::unique_ptr<HotKeys> hotKeys_;
 };
 

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <regex>
+#include <thread>
 
 #include "config/ConfigTestSupport.h"
 #include "e2e/BusTools.h"
@@ -63,13 +64,15 @@ class KeystrokesPortalE2e : public ::testing::Test {
         const auto line = portal.ReadLine(In(kWait));
         return line && *line == "ready";
     }
+    static std::string PortalTest(const std::string& method) {
+        return e2e::Shell("gdbus call --session --dest org.freedesktop.portal.Desktop "
+                          "--object-path /org/freedesktop/portal/desktop "
+                          "--method org.quorvane.test.FakePortal." + method)
+            .out;
+    }
     // What the recorded key events type: ASCII keysyms and Return.
     std::string TypedThroughPortal() {
-        const std::string calls =
-            e2e::Shell("gdbus call --session --dest org.freedesktop.portal.Desktop "
-                       "--object-path /org/freedesktop/portal/desktop "
-                       "--method org.quorvane.test.FakePortal.Calls")
-                .out;
+        const std::string calls = PortalTest("Calls");
         std::string typed;
         const std::regex press("NotifyKeyboardKeysym 0x([0-9a-f]+) 1");
         for (auto it = std::sregex_iterator(calls.begin(), calls.end(), press);
@@ -136,6 +139,33 @@ TEST_F(KeystrokesPortalE2e, RecordsGoToTheFocusedWindowAndTheRunSaysSoOnce) {
     // The desktop's consent was kept for the next start.
     EXPECT_NE(ReadBytes(folder.File("config/Quorvane/Quorvane.ini")).find("RemoteDesktopRestoreToken=token-1"),
               std::string::npos);
+}
+
+TEST_F(KeystrokesPortalE2e, AHotKeyOfTheGlobalShortcutsPortalSendsItsString) {
+    ASSERT_TRUE(StartPortal({}));
+    ASSERT_TRUE(StartRun());
+    ASSERT_TRUE(WaitForAcks(3)) << received << ReadBytes(errPath);
+    const auto bound = In(kWait);
+    std::string calls;
+    while ((calls = PortalTest("Calls")).find("BindShortcuts") == std::string::npos &&
+           std::chrono::steady_clock::now() < bound) {
+        std::this_thread::sleep_for(20ms);  // polling the fake's record, not waiting blind
+    }
+    EXPECT_NE(calls.find("GlobalShortcuts.BindShortcuts hotkey-F5-shift=SHIFT+F5"), std::string::npos)
+        << calls;
+    PortalTest("Activate hotkey-F5-shift");
+    PortalTest("Deactivate hotkey-F5-shift");
+    const auto deadline = In(kWait);
+    while (Occurrences(received, "HK\\r") < 1) {
+        const auto line = sim.ReadLine(deadline);
+        if (!line) break;
+        if (line->rfind("RX ", 0) == 0) received += line->substr(3);
+    }
+    EXPECT_EQ(Occurrences(received, "HK\\r"), 1) << received;
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    const std::string err = ReadBytes(errPath);
+    EXPECT_EQ(Occurrences(err, LoadString(kStrHotKeysUnavailableWayland, {"GNOME"})), 0) << err;
 }
 
 TEST_F(KeystrokesPortalE2e, ARefusalIsSaidOnceAndRecordsGoOn) {
