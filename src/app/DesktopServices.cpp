@@ -51,15 +51,29 @@ Display* OpenTypingDisplay() {
     return display;
 }
 
-std::string& LastChoiceText() {
-    static std::string text;
-    return text;
+// What the services built last chose, kept as facts and string ids so that About says it in
+// the language of the moment.
+struct ChoiceRecord {
+    bool made = false;
+    KeystrokeDesktopFacts facts;
+    bool keyboardRefused = false;  // the compositor refused the virtual keyboard after all
+    int hotKeysText = 0;
+    std::string desktopName;
+};
+
+ChoiceRecord& LastRecord() {
+    static ChoiceRecord record;
+    return record;
 }
 
 }  // namespace
 
-const std::string& DesktopServices::LastChoice() {
-    return LastChoiceText();
+std::string DesktopServices::LastChoice() {
+    const ChoiceRecord& record = LastRecord();
+    if (!record.made) return {};
+    const std::string keys = record.keyboardRefused ? LoadString(kStrWaylandKeyboardRefused)
+                                                    : ChooseKeystrokeBackend(record.facts).reason;
+    return keys + "\n" + LoadString(record.hotKeysText, {record.desktopName});
 }
 
 std::shared_ptr<Display> DesktopServices::HoldDisplay() {
@@ -89,6 +103,7 @@ DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clo
             waylandWindows_.reset();
             backend_.backend = display_ ? KeystrokeBackend::X11 : KeystrokeBackend::Unavailable;
             backend_.reason = LoadString(kStrWaylandKeyboardRefused);
+            keyboardRefused_ = true;
         }
     }
 #endif
@@ -109,7 +124,12 @@ DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clo
         noTarget_ = std::make_unique<NullKeystrokeTarget>();
     }
     OpenHotKeys(g, messages, host);
-    LastChoiceText() = backend_.reason + "\n" + hotKeysReason_;
+    ChoiceRecord& record = LastRecord();
+    record.made = true;
+    record.facts = facts_;
+    record.keyboardRefused = keyboardRefused_;
+    record.hotKeysText = hotKeysText_;
+    record.desktopName = desktopName_;
 }
 
 void DesktopServices::OpenHotKeys(SetupGlobals& g, Messages& messages, DdeCommandHost& host) {
@@ -125,7 +145,6 @@ void DesktopServices::OpenHotKeys(SetupGlobals& g, Messages& messages, DdeComman
                               MessageIcon::Exclamation);
             });
         monitor = portalMonitor_.get();
-        hotKeysReason_ = LoadString(kStrHotKeysPortal, {desktopName_});
     }
     // On a Wayland desktop X11 sees keys only while an X11 window has the focus: that is
     // enough where the target is such a window, and nowhere else.
@@ -135,14 +154,14 @@ void DesktopServices::OpenHotKeys(SetupGlobals& g, Messages& messages, DdeComman
     }
     hotKeys_ = std::make_unique<HotKeys>(g, host, monitor, &messages);
     if (portalMonitor_) {
-        // said above
+        hotKeysText_ = kStrHotKeysPortal;
     } else if (monitor) {
-        hotKeysReason_ = LoadString(kStrHotKeysX11);
+        hotKeysText_ = kStrHotKeysX11;
     } else if (waylandDisplaySet_) {
-        hotKeysReason_ = LoadString(kStrHotKeysUnavailableWayland, {desktopName_});
-        hotKeys_->SetUnavailableText(hotKeysReason_);
+        hotKeysText_ = kStrHotKeysUnavailableWayland;
+        hotKeys_->SetUnavailableText(LoadString(kStrHotKeysUnavailableWayland, {desktopName_}));
     } else {
-        hotKeysReason_ = LoadString(kStrHotKeysNone);
+        hotKeysText_ = kStrHotKeysNone;
     }
 }
 
@@ -190,6 +209,7 @@ void DesktopServices::ChooseBackend(SetupGlobals& g) {
     desktopName_ = DesktopName(facts.compositor);
     if (facts.compositor.empty()) facts.compositor = desktopName_;
     backend_ = ChooseKeystrokeBackend(facts);
+    facts_ = facts;
 #ifdef QUORVANE_WAYLAND
     if (backend_.backend != KeystrokeBackend::Wayland) wayland_.reset();
 #endif

@@ -62,7 +62,7 @@ class DesktopServices {
     const KeystrokeBackendChoice& Backend() const { return backend_; }
     // Where keystrokes and hot keys go, one line each, as chosen by the services built last
     // in this program (empty before any): About shows it.
-    static const std::string& LastChoice();
+    static std::string LastChoice();
 
   private:
     void ChooseBackend(SetupGlobals& g);
@@ -75,7 +75,9 @@ class DesktopServices {
     std::string desktopName_;         // for messages: the compositor or $XDG_CURRENT_DESKTOP
     uint32_t remoteDesktopVersion_ = 0;  // of the portal, when it offers a keyboard
     bool waylandDisplaySet_ = false;
-    std::string hotKeysReason_;
+    KeystrokeDesktopFacts facts_;
+    bool keyboardRefused_ = false;
+    int hotKeysText_ = 0;  // the string that says where hot keys go
 #ifdef QUORVANE_WAYLAND
     std::unique_ptr<WaylandConnection> wayland_;
     std::unique_ptr<WaylandWindowSystem> waylandWindows_;

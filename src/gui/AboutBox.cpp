@@ -100,8 +100,7 @@ void AboutBox::Localize() {
     version_->setText(Utf8(LoadString(kStrAboutVersion, {QUORVANE_VERSION})));
     qtVersion_->setText(Utf8(LoadString(kStrAboutQtVersion, {qVersion()})));
     language_->setText(Utf8(LoadString(kStrAboutLanguage, {LoadString(kStrLanguageName)})));
-    // The choice is made in the language of its time; it is what this program decided.
-    const std::string& choice = DesktopServices::LastChoice();
+    const std::string choice = DesktopServices::LastChoice();
     desktop_->setText(Utf8(choice));
     desktop_->setVisible(kind_ == Kind::Box && !choice.empty());
     if (kind_ == Kind::Splash) setWindowTitle(QString());

@@ -4,6 +4,11 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/DesktopServices.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDdeCommandHost.h"
+#include "fakes/FakeMessages.h"
+#include "fakes/FakeSettingsStore.h"
 #include "gui/AboutBox.h"
 #include "gui/GuiApp.h"
 #include "gui/LocalizeForm.h"
@@ -25,6 +30,38 @@ class AboutBoxTest : public ::testing::Test {
 QString LabelText(QWidget* box, const char* name) {
     auto* label = box->findChild<QLabel*>(name);
     return label ? label->text() : QString("<no label %1>").arg(name);
+}
+
+// Once a configuration has run, About says where its keystrokes and hot keys went, in full.
+TEST_F(AboutBoxTest, SaysWhereKeystrokesAndHotKeysGoOnceServicesWereChosen) {
+    {
+        AboutBox before;
+        before.show();
+        EXPECT_FALSE(before.findChild<QLabel*>("desktop")->isVisible());
+    }
+    SetupGlobals g;
+    ResetToDefaults(g, "/tmp");
+    FakeMessages messages;
+    FakeClock clock;
+    FakeSettingsStore settings;
+    FakeDdeCommandHost host;
+    {
+        DesktopServices desktop(g, messages, clock, settings, host);  // on the test's X display
+        EXPECT_EQ(desktop.Backend().backend, KeystrokeBackend::X11);
+    }
+    for (Language language : {Language::English, Language::Japanese}) {
+        SetInterfaceLanguage(language);
+        AboutBox box;
+        box.show();
+        auto* line = box.findChild<QLabel*>("desktop");
+        ASSERT_NE(line, nullptr);
+        EXPECT_TRUE(line->isVisible());
+        EXPECT_EQ(line->text().toStdString(),
+                  LoadString(kStrKeystrokesX11) + "\n" + LoadString(kStrHotKeysX11));
+        EXPECT_GE(line->height(), line->heightForWidth(line->width()));
+        EXPECT_EQ(TextsWithMissingGlyphs(&box), std::vector<std::string>{});
+        SaveScreenshot(&box, "about-desktop");
+    }
 }
 
 TEST_F(AboutBoxTest, ShowsNameVersionsLanguageTermsIconAndADefaultOk) {
