@@ -118,6 +118,10 @@ DesktopServices::DesktopServices(SetupGlobals& g, Messages& messages, Clock& clo
     } else if (injector) {
         target_ = std::make_unique<DesktopKeystrokeTarget>(*windows, *launcher_, *injector,
                                                            messages, clock, *waiter_, g);
+        // X11 typing on a Wayland desktop that offers nothing better reaches X11 programs
+        // only: the first activation says so.
+        if (waylandDisplaySet_ && backend_.backend == KeystrokeBackend::X11 && !facts_.targetOnX11)
+            target_->SetTypingNotice(backend_.reason);
         keys_ = target_.get();
     } else {
         // Records are still shown and counted; the activation says why nothing is typed.

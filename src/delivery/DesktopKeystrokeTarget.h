@@ -41,6 +41,10 @@ class DesktopKeystrokeTarget : public KeystrokeTarget {
     // Asks for the focus and waits (at most kActivationLimitMs) until the window has it.
     void SetForegroundWindow(WindowId window) override;
     bool IsOwnWindowForeground() override;
+    // What the first Send Keystrokes activation says about where keys go (see KeystrokeTarget);
+    // set where the desktop cannot give every program the keys (X11 typing on Wayland).
+    void SetTypingNotice(std::string notice) { notice_ = std::move(notice); }
+    std::string TypingNotice() const override { return notice_; }
 
     const TargetActivation& activation() const { return activation_; }
 
@@ -52,6 +56,7 @@ class DesktopKeystrokeTarget : public KeystrokeTarget {
     TargetActivation activation_;
     KeyMacroTyper typer_;
     WindowId ownWindow_ = 0;
+    std::string notice_;
 };
 
 }  // namespace quorvane
