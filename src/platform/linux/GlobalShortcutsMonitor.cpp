@@ -10,6 +10,8 @@
 #include <algorithm>
 
 #include "platform/linux/PortalRequest.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 #include "platform/linux/X11Keysyms.h"
 
 #include <X11/Xlib.h>
@@ -115,7 +117,8 @@ QString GlobalShortcutsMonitor::Description(const KeyCombination& combination) {
     if (key.size() == 1) key = key.toUpper();  // letters as they are printed on the keys
     QStringList parts = ModifierNames(combination.modifiers, "Ctrl", "Alt", "Shift", "Super");
     parts << key;
-    return QStringLiteral("Quorvane hot key ") + parts.join(u'+');
+    return QString::fromStdString(
+        LoadString(kStrHotKeyShortcutDescription, {parts.join(u'+').toStdString()}));
 }
 
 GlobalShortcutsMonitor::GlobalShortcutsMonitor(QDBusConnection bus,
