@@ -29,6 +29,7 @@
 #include "delivery/DdeBusMessages.h"
 #include "e2e/BusTools.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/SimulatedDevice.h"
 #include "e2e/PtyFlood.h"
 #include "e2e/XvfbDesktop.h"
 #include "strings/StringTable.h"
@@ -51,11 +52,7 @@ using testing::WriteBytes;
 
 constexpr auto kWait = 20s;  // generous: the machine is shared
 
-int Occurrences(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using e2e::Occurrences;
 
 // One headless Quorvane with its simulated device.
 struct Instance {

@@ -14,6 +14,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/SimulatedDevice.h"
 #include "e2e/PtyFlood.h"
 #include "strings/StringTable.h"
 
@@ -21,6 +22,7 @@ namespace quorvane {
 namespace {
 
 using namespace std::chrono_literals;
+using e2e::Occurrences;
 using e2e::ChildProcess;
 using e2e::In;
 using testing::ReadBytes;
@@ -94,12 +96,6 @@ class HeadlessE2e : public ::testing::Test {
             if (line->rfind("RX ", 0) == 0) received += line->substr(3);
         }
         return true;
-    }
-    static int Occurrences(const std::string& text, const std::string& what) {
-        int n = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-            ++n;
-        return n;
     }
 
     testing::ScratchFolder folder;

@@ -7,6 +7,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/SimulatedDevice.h"
 #include "e2e/XvfbDesktop.h"
 #include "runtime/HotKeys.h"
 #include "strings/StringIds.h"
@@ -27,11 +28,7 @@ constexpr int kWaitMs = 20000;
 constexpr int16_t kShift = 0x100;
 constexpr int16_t kVkF5 = 116, kVkF6 = 117;
 
-int Occurrences(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using e2e::Occurrences;
 
 class KeystrokesE2e : public ::testing::Test {
   protected:
@@ -84,39 +81,27 @@ class KeystrokesE2e : public ::testing::Test {
     }
     bool StartSim(const std::string& transcript) {
         WriteBytes(folder.File("device.txt"), transcript);
-        if (!sim.Start({QUORVANE_SIM_PROGRAM, "--transcript", folder.File("device.txt")},
-                       folder.File("sim.err")))
-            return false;
-        const auto line = sim.ReadLine(In(kWait));
-        if (!line || line->rfind("/dev/", 0) != 0) return false;
-        pty = *line;
-        return true;
+        return sim.Start({"--transcript", folder.File("device.txt")}, folder.File("sim.err"),
+                         In(kWait));
     }
     bool StartProgram(const std::string& config) {
-        return program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + pty},
+        return program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + sim.pty},
                              errPath, folder.File("program.out"));
     }
     bool WaitForFile(const std::string& path, size_t size) {
         return XvfbDesktop::WaitFor([&] { return ReadBytes(path).size() >= size; }, kWaitMs);
     }
-    // Collects the escaped bytes of RX lines until they contain what, count times.
     bool WaitForReceived(const std::string& what, int count) {
-        const auto deadline = In(kWait);
-        while (Occurrences(received, what) < count) {
-            const auto line = sim.ReadLine(deadline);
-            if (!line) return false;
-            if (line->rfind("RX ", 0) == 0) received += line->substr(3);
-        }
-        return true;
+        return sim.WaitForReceived(what, count, In(kWait));
     }
 
     testing::ScratchFolder folder;
     const std::string errPath = folder.File("program.err");
     std::string savedDisplay;
     XvfbDesktop desktop;
-    ChildProcess sim, program;
-    std::string pty;
-    std::string received;
+    e2e::SimulatedDevice sim;
+    ChildProcess program;
+    std::string& received = sim.received;
 };
 
 TEST_F(KeystrokesE2e, RecordsAreTypedIntoTheTargetAndTheFocusGoesBack) {

@@ -11,6 +11,7 @@
 #include "config/ConfigTestSupport.h"
 #include "e2e/BusTools.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/SimulatedDevice.h"
 #include "runtime/HotKeys.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
@@ -26,11 +27,7 @@ using testing::WriteBytes;
 
 constexpr auto kWait = 20s;
 
-int Occurrences(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using e2e::Occurrences;
 
 // Sets an environment variable for the test's children, and puts it back afterwards.
 class ScopedEnv {
@@ -94,24 +91,13 @@ class KeystrokesPortalE2e : public ::testing::Test {
         const std::string config = folder.File("run.qv3");
         WriteBytes(config, testing::Serialize(g));
         WriteBytes(folder.File("device.txt"), "0 1.5\\r\n0 2.5\\r\n0 3.5\\r\n");
-        if (!sim.Start({QUORVANE_SIM_PROGRAM, "--transcript", folder.File("device.txt")},
-                       folder.File("sim.err")))
+        if (!sim.Start({"--transcript", folder.File("device.txt")}, folder.File("sim.err"), In(kWait)))
             return false;
-        const auto line = sim.ReadLine(In(kWait));
-        if (!line || line->rfind("/dev/", 0) != 0) return false;
-        return program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + *line},
+        return program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + sim.pty},
                              errPath, folder.File("program.out"));
     }
     // Waits until the device was acknowledged count times.
-    bool WaitForAcks(int count) {
-        const auto deadline = In(kWait);
-        while (Occurrences(received, "K\\r") < count) {
-            const auto line = sim.ReadLine(deadline);
-            if (!line) return false;
-            if (line->rfind("RX ", 0) == 0) received += line->substr(3);
-        }
-        return true;
-    }
+    bool WaitForAcks(int count) { return sim.WaitForReceived("K\\r", count, In(kWait)); }
 
     testing::ScratchFolder folder;
     const std::string errPath = folder.File("program.err");
@@ -120,8 +106,9 @@ class KeystrokesPortalE2e : public ::testing::Test {
     ScopedEnv wayland{"WAYLAND_DISPLAY", "quorvane-test-no-such-wayland"};
     ScopedEnv desktop{"XDG_CURRENT_DESKTOP", "GNOME"};
     ScopedEnv config{"XDG_CONFIG_HOME", folder.File("config").c_str()};
-    ChildProcess portal, sim, program;
-    std::string received;
+    ChildProcess portal, program;
+    e2e::SimulatedDevice sim;
+    std::string& received = sim.received;
 };
 
 TEST_F(KeystrokesPortalE2e, RecordsGoToTheFocusedWindowAndTheRunSaysSoOnce) {
@@ -155,13 +142,7 @@ TEST_F(KeystrokesPortalE2e, AHotKeyOfTheGlobalShortcutsPortalSendsItsString) {
         << calls;
     PortalTest("Activate hotkey-F5-shift");
     PortalTest("Deactivate hotkey-F5-shift");
-    const auto deadline = In(kWait);
-    while (Occurrences(received, "HK\\r") < 1) {
-        const auto line = sim.ReadLine(deadline);
-        if (!line) break;
-        if (line->rfind("RX ", 0) == 0) received += line->substr(3);
-    }
-    EXPECT_EQ(Occurrences(received, "HK\\r"), 1) << received;
+    EXPECT_TRUE(sim.WaitForReceived("HK\\r", 1, In(kWait))) << received;
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(In(kWait)), 0);
     const std::string err = ReadBytes(errPath);
