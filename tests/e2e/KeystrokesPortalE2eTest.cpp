@@ -158,7 +158,7 @@ TEST_F(KeystrokesPortalE2e, ARefusalIsSaidOnceAndRecordsGoOn) {
 
     EXPECT_EQ(TypedThroughPortal(), "");
     const std::string err = ReadBytes(errPath);
-    EXPECT_EQ(Occurrences(err, LoadString(kStrPortalKeyboardRefused, {"Start: cancelled by the user"})), 1)
+    EXPECT_EQ(Occurrences(err, LoadString(kStrPortalKeyboardRefused, {LoadString(kStrPortalCancelled, {"Start"})})), 1)
         << err;
 }
 

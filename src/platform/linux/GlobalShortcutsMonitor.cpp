@@ -193,8 +193,7 @@ void GlobalShortcutsMonitor::Bind() {
                 }
                 return;
             }
-            if (!created.error.isEmpty()) return Fail(QStringLiteral("CreateSession: ") + created.error);
-            if (!created.Granted()) return Fail(QStringLiteral("CreateSession: refused"));
+            if (!created.Granted()) return Fail(PortalFailure(QStringLiteral("CreateSession"), created));
             if (session.isEmpty()) return Fail(QStringLiteral("CreateSession gave no session"));
             session_ = session;
             bus_.connect(QString(), session_, QLatin1String(kSessionInterface), QStringLiteral("Closed"),
@@ -217,10 +216,7 @@ void GlobalShortcutsMonitor::Bind() {
                  QVariantMap()},
                 kConsentWaitMs, [this, self, generation](const PortalResponse& bound) {
                     if (!self || generation != generation_) return;
-                    if (!bound.error.isEmpty()) return Fail(QStringLiteral("BindShortcuts: ") + bound.error);
-                    if (bound.code == PortalResponse::kCancelled)
-                        return Fail(QStringLiteral("BindShortcuts: cancelled by the user"));
-                    if (!bound.Granted()) return Fail(QStringLiteral("BindShortcuts: refused"));
+                    if (!bound.Granted()) return Fail(PortalFailure(QStringLiteral("BindShortcuts"), bound));
                     // The user may have left some without a trigger; those simply never come.
                     for (const KeyCombination& c : requested_) bound_.emplace(ShortcutId(c), c);
                     state_ = State::Bound;

@@ -9,6 +9,9 @@
 #include <QTimer>
 #include <atomic>
 
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
+
 namespace quorvane {
 
 namespace {
@@ -23,6 +26,17 @@ PortalResponse CallFailure(const QString& error) {
 }
 
 }  // namespace
+
+QString PortalFailure(const QString& method, const PortalResponse& response) {
+    const std::string name = method.toStdString();
+    if (response.timedOut)
+        return QString::fromStdString(LoadString(kStrPortalNoAnswer, {name, response.error.toStdString()}));
+    if (!response.error.isEmpty()) return method + QStringLiteral(": ") + response.error;
+    if (response.code == PortalResponse::kCancelled)
+        return QString::fromStdString(LoadString(kStrPortalCancelled, {name}));
+    if (!response.Granted()) return QString::fromStdString(LoadString(kStrPortalRefused, {name}));
+    return {};
+}
 
 QString NewPortalToken() {
     static std::atomic<unsigned> next{0};
@@ -79,8 +93,10 @@ void PortalRequest::Call(QDBusConnection bus, const QString& interface, const QS
                 request, SLOT(OnResponse(uint, QVariantMap)));
     if (timeoutMs > 0) {
         QTimer::singleShot(timeoutMs, request, [request, timeoutMs] {
-            request->Finish(CallFailure(QStringLiteral("no answer within %1 s")
-                                            .arg(timeoutMs / 1000.0, 0, 'g', 3)));
+            PortalResponse late;
+            late.timedOut = true;
+            late.error = QString::number(timeoutMs / 1000.0, 'g', 3);  // the seconds waited
+            request->Finish(late);
         });
     }
     QDBusMessage call = QDBusMessage::createMethodCall(

@@ -26,12 +26,16 @@ struct PortalResponse {
 
     uint32_t code = kFailed;
     QVariantMap results;
-    // Set when the call itself failed (a D-Bus error, or no answer in time); code is then
-    // kFailed.
+    // Set when the call itself failed (a D-Bus error); code is then kFailed.
     QString error;
+    bool timedOut = false;  // no answer in time; code is then kFailed
 
     bool Granted() const { return code == kGranted; }
 };
+
+// What went wrong with the answer to method, for messages ("Start: cancelled by the user");
+// empty when the request was granted.
+QString PortalFailure(const QString& method, const PortalResponse& response);
 
 // A fresh token for handle_token and session_handle_token options: "quorvane_N".
 QString NewPortalToken();

@@ -12,6 +12,8 @@
 #include "config/CodePage.h"
 #include "platform/linux/PortalRequest.h"
 #include "platform/linux/X11Keysyms.h"
+#include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
@@ -85,7 +87,7 @@ void RemoteDesktopKeyInjector::Prepare() {
                            [this](const QVariantMap& started) {
                                const uint devices = started.value(QStringLiteral("devices")).toUInt();
                                if ((devices & kKeyboardDevice) == 0) {
-                                   Fail(QStringLiteral("the keyboard was not granted"), true);
+                                   Fail(QString::fromStdString(LoadString(kStrPortalKeyboardNotGranted)), true);
                                    return;
                                }
                                const QString token =
@@ -110,14 +112,11 @@ void RemoteDesktopKeyInjector::Step(const QString& method, QVariantList args,
                         asksUser ? kConsentWaitMs : kRequestWaitMs,
                         [this, self, method, next = std::move(next)](const PortalResponse& response) {
                             if (!self || state_ != State::Starting) return;
-                            if (!response.error.isEmpty()) {
-                                Fail(method + QStringLiteral(": ") + response.error, false);
-                            } else if (response.code == PortalResponse::kCancelled) {
-                                Fail(method + QStringLiteral(": cancelled by the user"), true);
-                            } else if (!response.Granted()) {
-                                Fail(method + QStringLiteral(": refused"), true);
-                            } else {
+                            if (response.Granted()) {
                                 next(response.results);
+                            } else {
+                                // Only the desktop's own no is a refusal of the token too.
+                                Fail(PortalFailure(method, response), response.error.isEmpty());
                             }
                         });
 }
