@@ -12,12 +12,15 @@
 #include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -168,20 +171,36 @@ class HeadlessDesktop {
         return path;
     }
 
-    // Waits for the compositor's socket; a reason with its log's tail when it never comes or
-    // the compositor has ended.
+    // Waits until the compositor takes connections on its socket; a reason with its log's
+    // tail when it never does or has ended. The socket's file alone is not enough: it is
+    // there between bind and listen, when a client is refused.
     bool WaitForSocket(pid_t compositor, const std::string& program, std::string& error) {
-        bool ended = false;
+        bool ended = false, listening = false;
         WaitFor(
             [&] {
                 ended = waitpid(compositor, nullptr, WNOHANG) == compositor;
-                return ended || std::filesystem::exists(Socket());
+                listening = !ended && Accepts(Socket());
+                return ended || listening;
             },
             20000);
         if (ended) std::erase(pids_, compositor);  // reaped: its number may be reused
-        if (!ended && std::filesystem::exists(Socket())) return true;
-        return Fail(error,
-                    program + (ended ? " ended" : " made no socket") + ":\n" + LogTail(program));
+        if (listening) return true;
+        return Fail(
+            error, program + (ended ? " ended" : " took no connection") + ":\n" + LogTail(program));
+    }
+
+    // True when a client can connect to the Unix socket at path now.
+    static bool Accepts(const std::string& path) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= sizeof(address.sun_path)) return false;
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        const bool connected =
+            connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+        close(fd);
+        return connected;
     }
 
     static bool Fail(std::string& error, const std::string& reason) {
