@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds, starts private Xvfb and D-Bus
-# services, runs each CI label (unit serial dbus x11 gui e2e) on its own, then builds the fuzz
-# targets with clang and runs each for QUORVANE_FUZZ_SECONDS (60) seconds on its seed corpus
-# and dictionary. Between the two, scripts/check-deb.sh builds the Debian package in its own
-# Release folder and checks it (lintian, the desktop files, the packaged programs). Exits
-# non-zero on any failure, on a label without tests and on any test that skipped itself: a
-# test that did not run is a check nobody made. The bench label (measurements) is not run
+# services, runs each CI label (unit serial dbus x11 gui e2e wayland) on its own, then builds
+# the fuzz targets with clang and runs each for QUORVANE_FUZZ_SECONDS (60) seconds on its seed
+# corpus and dictionary. Between the two, scripts/check-deb.sh builds the Debian package in
+# its own Release folder and checks it (lintian, the desktop files, the packaged programs).
+# Exits non-zero on any failure, on a label without tests and on any test that skipped itself:
+# a test that did not run is a check nobody made. The bench label (measurements) is not run
 # here.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVANE_BUILD_DIR:-$here/build}
 fuzz_build=${QUORVANE_FUZZ_BUILD_DIR:-$here/build-fuzz}
 fuzz_seconds=${QUORVANE_FUZZ_SECONDS:-60}
-labels=(unit serial dbus x11 gui e2e)
+labels=(unit serial dbus x11 gui e2e wayland)
 
 if ! [[ "$fuzz_seconds" =~ ^[0-9]+$ ]]; then
     echo "run-tests: QUORVANE_FUZZ_SECONDS must be a whole number of seconds, not '$fuzz_seconds'" >&2
@@ -66,6 +66,13 @@ if [[ "$xvfb_ready" -ne 1 ]]; then
     echo "run-tests: Xvfb on $DISPLAY did not answer within 10 s:" >&2
     cat "$work/xvfb.log" >&2
     exit 1
+fi
+
+# sway, Mir and foot refuse to run as root: run as root, the wayland tests start them as this
+# unprivileged user (tests/wayland/HeadlessDesktop.h), made here when it is missing.
+wayland_user=${QUORVANE_WAYLAND_USER:-qvwayland}
+if [[ "$(id -u)" -eq 0 ]] && ! id -u "$wayland_user" >/dev/null 2>&1; then
+    useradd -m "$wayland_user"
 fi
 
 # One ctest run per label, so that a label whose tests are missing fails instead of passing
