@@ -6,7 +6,9 @@
 
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
 #include <cstring>
 
 #include "config/CodePage.h"
@@ -18,8 +20,13 @@ namespace quorvane {
 namespace {
 
 constexpr uint32_t kEvdevOffset = 8;  // XKB keycodes are evdev codes + 8
-// Requests sent between flushes: libwayland's buffer holds 4096 bytes, a key event 20.
-constexpr int kFlushEvery = 64;
+// Key events in one burst, and the least time from one burst to the next. The compositor
+// passes each key on to the focused client at once, and drops a client whose buffer (4 KiB,
+// some 170 key events) it cannot empty: a target that is not scheduled for a moment on a
+// busy machine must not be flooded meanwhile. 32 events every 4 ms is some 4000 characters a
+// second, far beyond a technician's records, and leaves the target 20 ms of slack.
+constexpr int kBurstEvents = 32;
+constexpr auto kBurstInterval = std::chrono::milliseconds(4);
 
 }  // namespace
 
@@ -114,11 +121,13 @@ void WaylandKeyInjector::SendKey(uint32_t keycode, bool down) {
         }
         SendModifiers();
     }
-    if (++unflushed_ >= kFlushEvery) {
-        // A roundtrip, not just a flush: the compositor passes each key on to the client at
-        // once, and a client flooded faster than it reads is dropped by the compositor.
+    if (++unflushed_ >= kBurstEvents) {
+        // A roundtrip, not just a flush: our own requests never pile up either.
         unflushed_ = 0;
         connection_.Roundtrip();
+        const auto now = std::chrono::steady_clock::now();
+        if (now < nextBurst_) std::this_thread::sleep_until(nextBurst_);
+        nextBurst_ = std::max(now, nextBurst_) + kBurstInterval;
     }
 }
 

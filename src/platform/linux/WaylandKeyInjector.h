@@ -10,6 +10,7 @@
 // the Caps Lock the typer switches off is only ever our own.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -73,6 +74,7 @@ class WaylandKeyInjector : public KeyInjector {
     uint32_t depressed_ = 0;
     uint32_t locked_ = 0;
     int unflushed_ = 0;
+    std::chrono::steady_clock::time_point nextBurst_;  // the earliest start of the next burst
     int uploads_ = 0;
 };
 
