@@ -23,8 +23,8 @@ RecordQueueOpenResult RecordQueue::Open() {
     records_.clear();
     waitingBytes_ = storedBytes_ = 0;
     std::string bytes;
-    result.status = store_.ReadAll(bytes);
-    if (!result.status.ok) return result;
+    result.read = store_.ReadAll(bytes);
+    if (!result.read.ok) return result;
     const QueueScan scan = ScanQueueEntries(bytes);
     result.damaged = scan.damaged;
     result.tornTail = scan.tornBytes > 0;
@@ -46,17 +46,16 @@ RecordQueueOpenResult RecordQueue::Open() {
     for (const QueuedRecord& r : records_) waitingBytes_ += EntryBytes(r.payload);
     storedBytes_ = bytes.size();
     // A limit lowered since the last run: the oldest go now.
-    const uint64_t droppedBefore = droppedCount_;
     while (waitingBytes_ > limit_ && !records_.empty()) {
         waitingBytes_ -= EntryBytes(records_.front().payload);
         records_.pop_front();
-        ++droppedCount_;
+        ++result.dropped;
     }
     result.records = records_.size();
-    if (result.damaged > 0 || result.tornTail || droppedCount_ > droppedBefore) {
-        result.status = Rewrite();
+    if (result.damaged > 0 || result.tornTail || result.dropped > 0) {
+        result.rewrite = Rewrite();
     } else {
-        result.status = CompactIfLarge();
+        result.rewrite = CompactIfLarge();
     }
     return result;
 }

@@ -26,10 +26,12 @@ struct QueuedRecord {
 };
 
 struct RecordQueueOpenResult {
-    QueueStoreStatus status;  // reading failed (the queue starts empty), or the rewrite did
-    size_t records = 0;       // records waiting from the last run
-    size_t damaged = 0;       // unreadable stretches dropped (each counted once)
-    bool tornTail = false;    // the last write had been cut short and was dropped
+    QueueStoreStatus read;     // reading failed: the queue starts empty
+    QueueStoreStatus rewrite;  // the rewrite without the dropped parts failed
+    size_t records = 0;        // records waiting from the last run
+    size_t damaged = 0;        // unreadable stretches dropped (each counted once)
+    bool tornTail = false;     // the last write had been cut short and was dropped
+    size_t dropped = 0;        // the oldest records dropped for a limit lowered since
 };
 
 struct RecordQueuePushResult {
@@ -64,7 +66,7 @@ class RecordQueue {
     uint64_t WaitingBytes() const { return waitingBytes_; }
     uint64_t StoredBytes() const { return storedBytes_; }
     uint64_t Limit() const { return limit_; }
-    // The records dropped for the limit since the last call.
+    // The records that Push dropped for the limit since the last call.
     uint64_t TakeDroppedCount();
 
   private:

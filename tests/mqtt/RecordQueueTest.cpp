@@ -65,7 +65,8 @@ TEST(RecordQueue, OrderKeptAcrossReopenAndSequencesGoOn) {
     }
     RecordQueue queue(store, kLimit);
     const RecordQueueOpenResult opened = queue.Open();
-    EXPECT_TRUE(opened.status.ok);
+    EXPECT_TRUE(opened.read.ok);
+    EXPECT_TRUE(opened.rewrite.ok);
     EXPECT_EQ(opened.records, 3u);
     EXPECT_EQ(opened.damaged, 0u);
     EXPECT_FALSE(opened.tornTail);
@@ -214,9 +215,11 @@ TEST(RecordQueue, ALowerBoundAtReopenDropsTheOldest) {
         PushAll(queue, Numbered(1, 5));
     }
     RecordQueue queue(store, 2 * entry);
-    queue.Open();
+    const RecordQueueOpenResult opened = queue.Open();
     EXPECT_EQ(Payloads(queue), Numbered(4, 5));
-    EXPECT_EQ(queue.TakeDroppedCount(), 3u);
+    EXPECT_EQ(opened.dropped, 3u);
+    EXPECT_EQ(opened.records, 2u);
+    EXPECT_EQ(queue.TakeDroppedCount(), 0u) << "said with the opening, not again";
     EXPECT_EQ(Reopened(store), Numbered(4, 5));
 }
 
@@ -290,8 +293,8 @@ TEST(RecordQueue, AStoreThatCannotBeReadStartsEmptyWithItsReason) {
     store.failReads = 1;
     RecordQueue queue(store, kLimit);
     const RecordQueueOpenResult opened = queue.Open();
-    EXPECT_FALSE(opened.status.ok);
-    EXPECT_EQ(opened.status.error, "Input/output error");
+    EXPECT_FALSE(opened.read.ok);
+    EXPECT_EQ(opened.read.error, "Input/output error");
     EXPECT_TRUE(queue.Empty());
 }
 
