@@ -35,7 +35,7 @@ RecordQueueOpenResult RecordQueue::Open() {
             doneThrough = std::max(doneThrough, entry.sequence);
             continue;
         }
-        records_.push_back({entry.sequence, entry.payload, false});
+        records_.push_back({entry.sequence, entry.payload, false, true});
     }
     // A record is done when a later head mark covers it; a rewrite may have put records
     // of any age after older marks, so the marks are applied once all are known.
@@ -54,6 +54,8 @@ RecordQueueOpenResult RecordQueue::Open() {
     result.records = records_.size();
     if (result.damaged > 0 || result.tornTail || result.dropped > 0) {
         result.rewrite = Rewrite();
+        // Nothing may be appended after bad bytes: the next write tries again.
+        rewriteNeeded_ = !result.rewrite.ok;
     } else {
         result.rewrite = CompactIfLarge();
     }
@@ -80,12 +82,12 @@ RecordQueuePushResult RecordQueue::Push(std::string_view payload) {
     }
     droppedCount_ += result.dropped;
     result.sequence = nextSequence_++;
-    records_.push_back({result.sequence, std::string(payload), false});
+    records_.push_back({result.sequence, std::string(payload), false, true});
     waitingBytes_ += size;
     std::string entries;
     if (lastDropped != 0) AppendQueueEntry(entries, QueueEntryKind::HeadMark, lastDropped, {});
     AppendQueueEntry(entries, QueueEntryKind::Record, result.sequence, payload);
-    result.status = Write(entries, true);
+    result.status = Write(entries, true, result.sequence);
     if (result.status.ok) result.status = CompactIfLarge();
     return result;
 }
@@ -108,7 +110,7 @@ QueueStoreStatus RecordQueue::Acknowledge(uint64_t sequence) {
         // A lost head mark only means records published twice, which QoS 1 allows: no fsync.
         std::string mark;
         AppendQueueEntry(mark, QueueEntryKind::HeadMark, lastRemoved, {});
-        status = Write(mark, false);
+        status = Write(mark, false, 0);
     }
     if (status.ok) status = CompactIfLarge();
     return status;
@@ -118,13 +120,28 @@ uint64_t RecordQueue::TakeDroppedCount() {
     return std::exchange(droppedCount_, 0);
 }
 
-QueueStoreStatus RecordQueue::Write(std::string_view entries, bool durable) {
+QueueStoreStatus RecordQueue::Write(std::string_view entries, bool durable, uint64_t addedRecord) {
     if (rewriteNeeded_) return Rewrite();
-    QueueStoreStatus status = store_.Append(entries, durable);
+    std::string bytes;
+    if (someUnstored_) {
+        for (const QueuedRecord& r : records_)
+            if (!r.stored) AppendQueueEntry(bytes, QueueEntryKind::Record, r.sequence, r.payload);
+        durable = true;
+    }
+    bytes += entries;
+    QueueStoreStatus status = store_.Append(bytes, durable);
     if (status.ok) {
-        storedBytes_ += entries.size();
-    } else {
-        rewriteNeeded_ = true;
+        storedBytes_ += bytes.size();
+        if (someUnstored_)
+            for (QueuedRecord& r : records_) r.stored = true;
+        someUnstored_ = false;
+        return status;
+    }
+    // The part that reached the store would stand between whole entries.
+    if (!store_.Truncate(storedBytes_).ok) rewriteNeeded_ = true;
+    if (addedRecord != 0 && !records_.empty() && records_.back().sequence == addedRecord) {
+        records_.back().stored = false;
+        someUnstored_ = true;
     }
     return status;
 }
@@ -138,15 +155,22 @@ QueueStoreStatus RecordQueue::Rewrite() {
         AppendQueueEntry(bytes, QueueEntryKind::Record, r.sequence, r.payload);
     waitingBytes_ = bytes.size();
     QueueStoreStatus status = store_.Replace(bytes);
-    rewriteNeeded_ = !status.ok;
-    if (status.ok) storedBytes_ = bytes.size();
+    if (status.ok) {
+        rewriteNeeded_ = false;
+        storedBytes_ = bytes.size();
+        for (QueuedRecord& r : records_) r.stored = true;
+        someUnstored_ = false;
+    }
     return status;
 }
 
 QueueStoreStatus RecordQueue::CompactIfLarge() {
     const uint64_t done = storedBytes_ - std::min(storedBytes_, waitingBytes_);
-    if (done < compactAt_ || done < waitingBytes_) return {};
-    return Rewrite();
+    if (done < std::max(compactAt_, retryCompactAt_) || done < waitingBytes_) return {};
+    QueueStoreStatus status = Rewrite();
+    // A store that cannot take a rewrite now (a full disk) is not asked at every record.
+    retryCompactAt_ = status.ok ? 0 : 2 * done;
+    return status;
 }
 
 }  // namespace quorvane

@@ -7,7 +7,9 @@
 //
 // The waiting records may take at most `limit` bytes of the store (entry overhead
 // included); a push beyond it drops the oldest ones and counts them. Waiting records are
-// also held in memory, so a store that fails to write loses nothing while the program runs.
+// also held in memory, so a store that fails to write loses nothing while the program runs:
+// the store is cut back to its last whole entry, and records that missed it are written
+// with the next entry that is (the order comes from their sequence numbers, not their place).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +25,7 @@ struct QueuedRecord {
     uint64_t sequence = 0;
     std::string payload;
     bool acknowledged = false;  // confirmed while an older record still waits
+    bool stored = true;         // false: its write failed, it waits in memory only
 };
 
 struct RecordQueueOpenResult {
@@ -70,7 +73,9 @@ class RecordQueue {
     uint64_t TakeDroppedCount();
 
   private:
-    QueueStoreStatus Write(std::string_view entries, bool durable);
+    // Appends entries; a failure marks the record of sequence addedRecord (0 for none) as
+    // waiting in memory only.
+    QueueStoreStatus Write(std::string_view entries, bool durable, uint64_t addedRecord);
     QueueStoreStatus Rewrite();
     QueueStoreStatus CompactIfLarge();
 
@@ -82,7 +87,9 @@ class RecordQueue {
     uint64_t waitingBytes_ = 0;
     uint64_t storedBytes_ = 0;
     uint64_t droppedCount_ = 0;
-    // A write failed part way: what the store holds may end in a piece of an entry, so the
+    uint64_t retryCompactAt_ = 0;  // after a failed compaction: the done bytes to try again at
+    bool someUnstored_ = false;    // a record's write failed since the last good write
+    // A failed write could not be cut back: the store may end in a piece of an entry, so the
     // next write rewrites it whole.
     bool rewriteNeeded_ = false;
 };

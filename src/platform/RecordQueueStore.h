@@ -3,6 +3,7 @@
 // Errors carry the system's own text (UTF-8), captured where the call failed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,8 @@ class RecordQueueStore {
     // loss keeps them); otherwise they get there in the system's own time. A failure may
     // leave a part of the bytes stored.
     virtual QueueStoreStatus Append(std::string_view bytes, bool durable) = 0;
+    // Cuts the store back to its first size bytes (after an append that failed part way).
+    virtual QueueStoreStatus Truncate(uint64_t size) = 0;
     // Replaces everything with bytes, durably and at once: after a power loss the store holds
     // either the old bytes or the new ones.
     virtual QueueStoreStatus Replace(std::string_view bytes) = 0;

@@ -1,7 +1,7 @@
 // A record queue store in memory. Tests read and damage `bytes` directly; failures are set
 // in advance: the next failAppends appends fail after storing failAppendKeeps bytes of
-// what they were given (a write cut short), the next failReplaces replaces fail and keep
-// the old bytes.
+// what they were given (a write cut short), the next failTruncates truncates and
+// failReplaces replaces fail and keep the bytes as they are.
 #pragma once
 
 #include <algorithm>
@@ -32,6 +32,15 @@ class FakeRecordQueueStore : public RecordQueueStore {
         appends.push_back(durable);
         return {};
     }
+    QueueStoreStatus Truncate(uint64_t size) override {
+        if (failTruncates > 0) {
+            --failTruncates;
+            return {false, "Input/output error"};
+        }
+        bytes.resize(std::min<size_t>(bytes.size(), size));
+        ++truncates;
+        return {};
+    }
     QueueStoreStatus Replace(std::string_view data) override {
         if (failReplaces > 0) {
             --failReplaces;
@@ -45,6 +54,8 @@ class FakeRecordQueueStore : public RecordQueueStore {
     std::string bytes;
     std::vector<bool> appends;  // the durable flag of each append that succeeded
     int replaces = 0;
+    int truncates = 0;
+    int failTruncates = 0;
     int failReads = 0;
     int failAppends = 0;
     size_t failAppendKeeps = 0;

@@ -91,7 +91,7 @@ TEST(DiskRecordQueue, OneProgramPerQueueFile) {
     EXPECT_EQ(second.Open().kind, DiskQueueOpen::Opened);
 }
 
-TEST(DiskRecordQueue, ReplaceSwapsTheWholeFileAndAppendsGoToTheNewOne) {
+TEST(DiskRecordQueue, ReplaceAndTruncateAndAppendsAfterThem) {
     TemporaryFolder tmp;
     const std::string path = tmp / "q.queue";
     DiskRecordQueue store(path);
@@ -100,9 +100,12 @@ TEST(DiskRecordQueue, ReplaceSwapsTheWholeFileAndAppendsGoToTheNewOne) {
     ASSERT_TRUE(store.Replace("new").ok);
     ASSERT_TRUE(store.Append("+more", false).ok);
     EXPECT_EQ(FileBytes(path), "new+more");
+    ASSERT_TRUE(store.Truncate(4).ok);
+    ASSERT_TRUE(store.Append("less", false).ok);
+    EXPECT_EQ(FileBytes(path), "new+less") << "appends go to the cut end";
     std::string read;
     ASSERT_TRUE(store.ReadAll(read).ok);
-    EXPECT_EQ(read, "new+more");
+    EXPECT_EQ(read, "new+less");
     EXPECT_FALSE(fs::exists(path + ".tmp"));
 }
 

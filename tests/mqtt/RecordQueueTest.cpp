@@ -267,24 +267,62 @@ TEST(RecordQueue, CompactionLeavesOutRecordsConfirmedOutOfOrder) {
     EXPECT_EQ(Reopened(store), (std::vector<std::string>{"record 2", "record 4"}));
 }
 
-TEST(RecordQueue, AFailedWriteKeepsTheRecordAndTheNextWriteRepairsTheStore) {
+TEST(RecordQueue, AFailedWriteIsCutBackAndItsRecordWrittenWithTheNext) {
     FakeRecordQueueStore store;
     RecordQueue queue(store, kLimit);
     queue.Open();
     PushAll(queue, Numbered(1, 2));
-    store.failAppends = 1;
+    const size_t whole = store.bytes.size();
+    store.failAppends = 2;
     store.failAppendKeeps = 9;  // a piece of the entry reached the disk
     const RecordQueuePushResult failed = queue.Push("record 3");
     EXPECT_FALSE(failed.status.ok);
     EXPECT_EQ(failed.status.error, "No space left on device");
     EXPECT_NE(failed.sequence, 0u);
-    EXPECT_EQ(Payloads(queue), Numbered(1, 3)) << "kept in memory";
-    EXPECT_TRUE(queue.Push("record 4").status.ok);
-    EXPECT_EQ(store.replaces, 1) << "the piece is not appended after";
+    EXPECT_EQ(store.bytes.size(), whole) << "the piece is cut off";
+    EXPECT_FALSE(queue.Push("record 4").status.ok);
+    EXPECT_EQ(Payloads(queue), Numbered(1, 4)) << "kept in memory";
+    EXPECT_FALSE(queue.Records()[3].stored);
+    EXPECT_EQ(Reopened(store), Numbered(1, 2));
+    // The disk has room again: the two missing records go with the next one.
+    EXPECT_TRUE(queue.Push("record 5").status.ok);
+    EXPECT_TRUE(queue.Records()[2].stored);
+    EXPECT_EQ(store.replaces, 0);
     RecordQueueOpenResult opened;
-    EXPECT_EQ(Reopened(store, &opened), Numbered(1, 4));
+    EXPECT_EQ(Reopened(store, &opened), Numbered(1, 5));
     EXPECT_FALSE(opened.tornTail);
     EXPECT_EQ(opened.damaged, 0u);
+}
+
+TEST(RecordQueue, APieceThatCannotBeCutOffIsRewrittenAway) {
+    FakeRecordQueueStore store;
+    RecordQueue queue(store, kLimit);
+    queue.Open();
+    PushAll(queue, Numbered(1, 2));
+    store.failAppends = 1;
+    store.failAppendKeeps = 30;
+    store.failTruncates = 1;
+    EXPECT_FALSE(queue.Push("record 3").status.ok);
+    EXPECT_TRUE(queue.Push("record 4").status.ok);
+    EXPECT_EQ(store.replaces, 1);
+    RecordQueueOpenResult opened;
+    EXPECT_EQ(Reopened(store, &opened), Numbered(1, 4));
+    EXPECT_EQ(opened.damaged + opened.tornTail, 0u);
+}
+
+TEST(RecordQueue, AFailedCompactionIsNotRetriedAtEveryRecord) {
+    FakeRecordQueueStore store;
+    RecordQueue queue(store, kLimit, /*compactAt=*/1);
+    queue.Open();
+    PushAll(queue, Numbered(1, 40));
+    store.failReplaces = 1;
+    for (int i = 0; i < 25; ++i) queue.Acknowledge(queue.Records().front().sequence);
+    // The first chance failed; the next comes when twice as much is done.
+    EXPECT_EQ(store.replaces, 0);
+    while (store.replaces == 0 && !queue.Empty())
+        queue.Acknowledge(queue.Records().front().sequence);
+    EXPECT_EQ(store.replaces, 1);
+    EXPECT_EQ(Reopened(store), Payloads(queue));
 }
 
 TEST(RecordQueue, AStoreThatCannotBeReadStartsEmptyWithItsReason) {

@@ -139,6 +139,12 @@ QueueStoreStatus DiskRecordQueue::Append(std::string_view bytes, bool durable) {
     return {};
 }
 
+QueueStoreStatus DiskRecordQueue::Truncate(uint64_t size) {
+    if (fd_ < 0) return Failure(EBADF);
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return Failure(errno);
+    return {};
+}
+
 QueueStoreStatus DiskRecordQueue::Replace(std::string_view bytes) {
     if (fd_ < 0) return Failure(EBADF);
     const std::string temporary = path_ + ".tmp";
