@@ -49,6 +49,14 @@ std::vector<std::string> MqttQueueOpenMessages(const RecordQueueOpenResult& open
     return out;
 }
 
+std::string MqttQueueInUseMessage(std::string_view path) {
+    return LoadString(kStrMqttQueueInUse, {path});
+}
+
+std::string MqttQueueUnavailableMessage(std::string_view path, std::string_view reason) {
+    return LoadString(kStrMqttQueueReadFailed, {path, reason});
+}
+
 std::string MqttQueueWriteFailedMessage(std::string_view path, const QueueStoreStatus& status) {
     return LoadString(kStrMqttQueueWriteFailed, {path, status.error});
 }

@@ -25,6 +25,10 @@ std::string MqttQueuePath(std::string_view xdgStateHome, std::string_view homeDi
 // the records dropped for a limit lowered since the last run. Empty when all went well.
 std::vector<std::string> MqttQueueOpenMessages(const RecordQueueOpenResult& opened,
                                                std::string_view path, uint64_t limit);
+// The queue file could not be opened: another program holds its lock, or the system refused
+// (reason: the system's text with the file or folder it concerns).
+std::string MqttQueueInUseMessage(std::string_view path);
+std::string MqttQueueUnavailableMessage(std::string_view path, std::string_view reason);
 std::string MqttQueueWriteFailedMessage(std::string_view path, const QueueStoreStatus& status);
 // Records dropped for the limit: said once for all dropped since it was last said.
 std::string MqttQueueDroppedMessage(uint64_t limit, uint64_t dropped);

@@ -49,6 +49,12 @@ TEST(MqttQueueFile, OpeningSaysWhatWasLostInOrder) {
               std::vector<std::string>{"The MQTT queue /q cannot be read: Permission denied."});
 }
 
+TEST(MqttQueueFile, OpenFailuresNameTheFile) {
+    EXPECT_EQ(MqttQueueInUseMessage("/q"), "The MQTT queue /q is in use by another Quorvane.");
+    EXPECT_EQ(MqttQueueUnavailableMessage("/q", "/s: Not a directory"),
+              "The MQTT queue /q cannot be read: /s: Not a directory.");
+}
+
 TEST(MqttQueueFile, RecordTooLargeNamesBothSizes) {
     EXPECT_EQ(MqttRecordTooLargeMessage(70000, 65536),
               "A record of 70000 bytes is larger than the MQTT queue limit of 65536 bytes and was "
