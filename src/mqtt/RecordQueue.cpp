@@ -25,17 +25,17 @@ RecordQueueOpenResult RecordQueue::Open() {
     std::string bytes;
     result.read = store_.ReadAll(bytes);
     if (!result.read.ok) return result;
-    const QueueScan scan = ScanQueueEntries(bytes);
+    QueueScan scan = ScanQueueEntries(bytes);
     result.damaged = scan.damaged;
     result.tornTail = scan.tornBytes > 0;
     uint64_t doneThrough = 0;
-    for (const QueueEntry& entry : scan.entries) {
+    for (QueueEntry& entry : scan.entries) {
         nextSequence_ = std::max(nextSequence_, entry.sequence + 1);
         if (entry.kind == QueueEntryKind::HeadMark) {
             doneThrough = std::max(doneThrough, entry.sequence);
             continue;
         }
-        records_.push_back({entry.sequence, entry.payload, false, true});
+        records_.push_back({entry.sequence, std::move(entry.payload), false, true});
     }
     // A record is done when a later head mark covers it; a rewrite may have put records
     // of any age after older marks, so the marks are applied once all are known.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "fakes/FakeRecordQueueStore.h"
 #include "mqtt/RecordQueueFormat.h"
 
@@ -162,6 +165,46 @@ TEST(RecordQueue, FlippedByteDropsOneEntryAndKeepsTheRest) {
         EXPECT_EQ(opened.damaged, 1u);
         EXPECT_FALSE(opened.tornTail);
         EXPECT_EQ(store.bytes.size(), 3 * entry) << "rewritten without the damaged entry";
+    }
+}
+
+// Whatever happens to the bytes, the queue keeps an ordered part of what was pushed: it never
+// makes up a record, repeats one or changes their order, and says when it lost one.
+TEST(RecordQueue, RandomDamageLeavesAnOrderedPartOfThePushedRecords) {
+    std::mt19937 random(20261209);
+    const std::vector<std::string> pushed = Numbered(1, 60);
+    FakeRecordQueueStore pristine;
+    std::vector<size_t> ends;  // where each entry ends
+    {
+        RecordQueue queue(pristine, kLimit);
+        queue.Open();
+        for (const std::string& p : pushed) {
+            queue.Push(p);
+            ends.push_back(pristine.bytes.size());
+        }
+    }
+    const auto byNumber = [](const std::string& a, const std::string& b) {
+        return std::stoi(a.substr(7)) < std::stoi(b.substr(7));
+    };
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        FakeRecordQueueStore store;
+        store.bytes = pristine.bytes;
+        const int flips = static_cast<int>(random() % 4);
+        for (int i = 0; i < flips; ++i)
+            store.bytes[random() % store.bytes.size()] ^= static_cast<char>(1 + random() % 255);
+        if (random() % 2) store.bytes.resize(random() % store.bytes.size());
+        // A cut between two entries looks like a queue that was never longer.
+        const size_t whole = static_cast<size_t>(
+            std::upper_bound(ends.begin(), ends.end(), store.bytes.size()) - ends.begin());
+        RecordQueueOpenResult opened;
+        const std::vector<std::string> kept = Reopened(store, &opened);
+        EXPECT_TRUE(
+            std::includes(pushed.begin(), pushed.end(), kept.begin(), kept.end(), byNumber));
+        if (kept.size() < whole) {
+            EXPECT_TRUE(opened.damaged > 0 || opened.tornTail);
+        }
+        EXPECT_EQ(Reopened(store), kept) << "the repaired store reads the same";
     }
 }
 
