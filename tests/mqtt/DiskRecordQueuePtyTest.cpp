@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 
+#include "fakes/TemporaryFolder.h"
 #include "mqtt/RecordQueue.h"
 #include "platform/linux/DiskRecordQueue.h"
 
@@ -19,19 +20,6 @@ namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::string pattern = (fs::temp_directory_path() / "quorvane-queue-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TemporaryFolder() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 std::string FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -57,6 +45,7 @@ mode_t Mode(const std::string& path) {
 
 TEST(DiskRecordQueue, MakesItsFoldersPrivatelyAndKeepsEntriesAcrossReopen) {
     TemporaryFolder tmp;
+    ASSERT_TRUE(tmp.ok());
     const std::string path = tmp / "state/Quorvane/mqtt-COM1.queue";
     {
         DiskRecordQueue store(path);
@@ -79,6 +68,7 @@ TEST(DiskRecordQueue, MakesItsFoldersPrivatelyAndKeepsEntriesAcrossReopen) {
 
 TEST(DiskRecordQueue, OneProgramPerQueueFile) {
     TemporaryFolder tmp;
+    ASSERT_TRUE(tmp.ok());
     const std::string path = tmp / "q.queue";
     auto first = std::make_unique<DiskRecordQueue>(path);
     ASSERT_EQ(first->Open().kind, DiskQueueOpen::Opened);
@@ -93,6 +83,7 @@ TEST(DiskRecordQueue, OneProgramPerQueueFile) {
 
 TEST(DiskRecordQueue, ReplaceAndTruncateAndAppendsAfterThem) {
     TemporaryFolder tmp;
+    ASSERT_TRUE(tmp.ok());
     const std::string path = tmp / "q.queue";
     DiskRecordQueue store(path);
     ASSERT_EQ(store.Open().kind, DiskQueueOpen::Opened);
@@ -111,6 +102,7 @@ TEST(DiskRecordQueue, ReplaceAndTruncateAndAppendsAfterThem) {
 
 TEST(DiskRecordQueue, TornAndDamagedFilesAreRepairedOnDisk) {
     TemporaryFolder tmp;
+    ASSERT_TRUE(tmp.ok());
     const std::string path = tmp / "q.queue";
     size_t whole = 0;
     {
@@ -142,6 +134,7 @@ TEST(DiskRecordQueue, TornAndDamagedFilesAreRepairedOnDisk) {
 
 TEST(DiskRecordQueue, AFolderThatCannotBeMadeIsSaidWithItsReason) {
     TemporaryFolder tmp;
+    ASSERT_TRUE(tmp.ok());
     WriteFile(tmp / "plain", "", 0600);
     DiskRecordQueue store(tmp / "plain/Quorvane/q.queue");
     const DiskQueueOpen opened = store.Open();

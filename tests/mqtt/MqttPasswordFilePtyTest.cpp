@@ -9,29 +9,14 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
+#include "fakes/TemporaryFolder.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
 namespace quorvane {
 namespace {
-
-namespace fs = std::filesystem;
-
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::string pattern = (fs::temp_directory_path() / "quorvane-pw-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TemporaryFolder() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 void WriteFile(const std::string& path, const std::string& bytes, mode_t mode) {
     { std::ofstream(path, std::ios::binary) << bytes; }
@@ -40,6 +25,7 @@ void WriteFile(const std::string& path, const std::string& bytes, mode_t mode) {
 
 TEST(MqttPasswordFile, FirstLineWithoutItsLineEnd) {
     TemporaryFolder tmp;
+    ASSERT_TRUE(tmp.ok());
     for (const std::string& text :
          {std::string("s3cret"), std::string("s3cret\n"), std::string("s3cret\r\nsecond line\n")}) {
         WriteFile(tmp / "pw", text, 0600);
@@ -52,6 +38,7 @@ TEST(MqttPasswordFile, FirstLineWithoutItsLineEnd) {
 
 TEST(MqttPasswordFile, ProblemsAreSaid) {
     TemporaryFolder tmp;
+    ASSERT_TRUE(tmp.ok());
     const std::string pw = tmp / "pw";
     MqttPasswordRead read = ReadMqttPasswordFile(tmp / "missing");
     EXPECT_FALSE(read.ok);
