@@ -72,6 +72,16 @@ bool IsValidIpv6(std::string_view host) {
     return colons >= 2 && host.size() <= 45;
 }
 
+// A broker address as messages show it: user information, which may hold a password, is
+// replaced by "***".
+std::string ShownUrl(std::string_view url) {
+    const size_t at = url.rfind('@');
+    if (at == std::string_view::npos) return std::string(url);
+    const size_t scheme = url.find("://");
+    const size_t from = scheme == std::string_view::npos || scheme > at ? 0 : scheme + 3;
+    return std::string(url.substr(0, from)) + "***" + std::string(url.substr(at));
+}
+
 std::optional<uint64_t> ParseDecimal(std::string_view digits) {
     if (digits.empty()) return std::nullopt;
     for (char c : digits)
@@ -118,12 +128,12 @@ std::optional<MqttBrokerAddress> ParseMqttBrokerUrl(std::string_view url, std::s
     } else if (StartsWithNoCase(url, "mqtt://")) {
         rest = url.substr(7);
     } else {
-        problem = Problem(kStrMqttUrlScheme, {source, url});
+        problem = Problem(kStrMqttUrlScheme, {source, ShownUrl(url)});
         return std::nullopt;
     }
     if (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
     if (rest.find_first_of("@/?#") != std::string_view::npos) {
-        problem = Problem(kStrMqttUrlExtra, {source, url});
+        problem = Problem(kStrMqttUrlExtra, {source, ShownUrl(url)});
         return std::nullopt;
     }
     std::string_view host;

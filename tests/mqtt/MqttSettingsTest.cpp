@@ -61,7 +61,6 @@ TEST(MqttBrokerUrl, RefusesWithTheTextOfWhatIsWrong) {
         {"mqtt://broker:", kStrMqttUrlPort},
         {"mqtt://broker:+1", kStrMqttUrlPort},
         {"mqtt://broker:99999999999999999999999", kStrMqttUrlPort},
-        {"mqtt://user:pw@broker", kStrMqttUrlExtra},
         {"mqtt://broker/quorvane", kStrMqttUrlExtra},
         {"mqtt://broker?x=1", kStrMqttUrlExtra},
         {"mqtt://broker#top", kStrMqttUrlExtra},
@@ -75,6 +74,12 @@ TEST(MqttBrokerUrl, RefusesWithTheTextOfWhatIsWrong) {
         EXPECT_EQ(problem.text, LoadString(id, {"--mqtt", url}));
     }
     MqttSettingsProblem problem;
+    // A password in the user information is not repeated in the message.
+    EXPECT_FALSE(ParseMqttBrokerUrl("mqtt://kim:pw@broker:1883", "--mqtt", problem).has_value());
+    EXPECT_EQ(problem.id, kStrMqttUrlExtra);
+    EXPECT_EQ(problem.text, LoadString(kStrMqttUrlExtra, {"--mqtt", "mqtt://***@broker:1883"}));
+    EXPECT_FALSE(ParseMqttBrokerUrl("kim:pw@broker", "--mqtt", problem).has_value());
+    EXPECT_EQ(problem.text, LoadString(kStrMqttUrlScheme, {"--mqtt", "***@broker"}));
     ParseMqttBrokerUrl("http://x", "--mqtt", problem);
     EXPECT_EQ(problem.text,
               "--mqtt: the broker address \"http://x\" must start with mqtt:// or mqtts://.");
