@@ -13,6 +13,7 @@ packages=(
     socat dbus dbus-daemon libglib2.0-bin python3-dbus python3-gi python3 xclip
     dpkg-dev file lintian appstream libxml2-utils man-db groff-base systemd
     libwayland-dev libxkbcommon-dev wayland-protocols sway foot wtype
+    libmosquitto-dev mosquitto mosquitto-clients
 )
 
 missing=()
