@@ -13,7 +13,9 @@ std::string LibraryError(int rc) {
     return mosquitto_strerror(rc);
 }
 
-MqttStatus Failed(int rc) { return {false, LibraryError(rc)}; }
+MqttStatus Failed(int rc) {
+    return {false, LibraryError(rc)};
+}
 
 // mosquitto_lib_init once for the program; the library keeps no state worth cleaning up
 // at exit.
@@ -52,15 +54,14 @@ MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
     mosquitto_message_callback_set(mosq_, &MosquittoClient::OnMessage);
     int rc = MOSQ_ERR_SUCCESS;
     if (!options.userName.empty()) {
-        rc = mosquitto_username_pw_set(mosq_, options.userName.c_str(),
-                                       options.password.empty() ? nullptr
-                                                                : options.password.c_str());
+        rc = mosquitto_username_pw_set(
+            mosq_, options.userName.c_str(),
+            options.password.empty() ? nullptr : options.password.c_str());
     }
     if (rc == MOSQ_ERR_SUCCESS && !options.will.topic.empty()) {
         rc = mosquitto_will_set(mosq_, options.will.topic.c_str(),
                                 static_cast<int>(options.will.payload.size()),
-                                options.will.payload.data(), options.will.qos,
-                                options.will.retain);
+                                options.will.payload.data(), options.will.qos, options.will.retain);
     }
     if (rc == MOSQ_ERR_SUCCESS && options.tls) {
         // Without a file of its own, the system's certificate authorities (Debian's folder).
@@ -97,8 +98,7 @@ MqttStatus MosquittoClient::Publish(const std::string& topic, std::string_view p
     messageId = 0;
     if (!mosq_) return Failed(MOSQ_ERR_NO_CONN);
     const int rc = mosquitto_publish(mosq_, &messageId, topic.c_str(),
-                                     static_cast<int>(payload.size()), payload.data(), qos,
-                                     retain);
+                                     static_cast<int>(payload.size()), payload.data(), qos, retain);
     UpdateWriteWatch();
     if (rc != MOSQ_ERR_SUCCESS) return Failed(rc);
     return {};
@@ -179,8 +179,7 @@ void MosquittoClient::WatchSocket() {
     readNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     connect(readNotifier_.get(), &QSocketNotifier::activated, this, &MosquittoClient::ReadReady);
     writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    connect(writeNotifier_.get(), &QSocketNotifier::activated, this,
-            &MosquittoClient::WriteReady);
+    connect(writeNotifier_.get(), &QSocketNotifier::activated, this, &MosquittoClient::WriteReady);
     UpdateWriteWatch();
 }
 
@@ -209,7 +208,9 @@ void MosquittoClient::Dispatch() {
     for (const Event& event : events) {
         if (!listener_ || generation != generation_) break;
         switch (event.kind) {
-            case Event::Connected: listener_->MqttConnected(); break;
+            case Event::Connected:
+                listener_->MqttConnected();
+                break;
             case Event::Refused:
                 listener_->MqttDisconnected(mosquitto_connack_string(event.number));
                 break;
@@ -217,8 +218,12 @@ void MosquittoClient::Dispatch() {
                 listener_->MqttDisconnected(event.number == 0 ? "disconnected"
                                                               : LibraryError(event.number));
                 break;
-            case Event::Published: listener_->MqttPublished(event.number); break;
-            case Event::Message: listener_->MqttMessageArrived(event.topic, event.payload); break;
+            case Event::Published:
+                listener_->MqttPublished(event.number);
+                break;
+            case Event::Message:
+                listener_->MqttMessageArrived(event.topic, event.payload);
+                break;
         }
     }
     dispatching_ = false;
