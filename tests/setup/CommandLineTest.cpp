@@ -59,6 +59,8 @@ TEST(CommandLine, MistakesAreErrorsThatSayWhat) {
         {{"a.qv3", "b.qv3"}, "more than one"},
         {{"--headless", "a.qv3", "--mqtt"}, "--mqtt needs a value"},
         {{"--headless", "a.qv3", "--mqtt-station"}, "--mqtt-station needs a value"},
+        {{"a.qv3", "--mqtt", "mqtt://b"}, "--mqtt works with --headless only"},
+        {{"--show-config", "a.qv3", "--mqtt-commands"}, "--mqtt-commands works with --headless"},
     };
     for (const auto& [args, says] : rows) {
         const CommandLine c = ParseCommandLine(args);
