@@ -78,8 +78,10 @@ void MqttStation::MqttConnected() {
     outageSaid_ = false;
     inFlight_.clear();
     lastPublished_ = 0;
-    PublishRetained(setup_.topics.status, kMqttOnline, 1);
+    // Subscribed before "online": the broker takes a client's packets in order, so whoever
+    // sees the station online may send it commands.
     if (setup_.commands) client_.Subscribe(setup_.topics.command, 1);
+    PublishRetained(setup_.topics.status, kMqttOnline, 1);
     for (const auto& [topic, payload] : items_) PublishRetained(topic, payload, 0);
     if (droppedUnsaid_ > 0) {
         Say(MqttQueueDroppedMessage(queue_.Limit(), droppedUnsaid_));

@@ -133,7 +133,7 @@ class BrokerMqtt : public ::testing::Test {
         return false;
     }
 
-    bool StartProgram(int records, int intervalMs) {
+    bool StartProgram(int records, int intervalMs, std::vector<std::string> more = {}) {
         if (!sim.Start({"--profile", "meter", "--interval", std::to_string(intervalMs), "--count",
                         std::to_string(records)},
                        folder.File("sim.err"), In(kWait)))
@@ -145,10 +145,17 @@ class BrokerMqtt : public ::testing::Test {
         if (at == std::string::npos) return false;
         config.replace(at, shared.size(), logPath);
         WriteBytes(folder.File("run.qv3"), config);
-        return program.Start(
-            {QUORVANE_PROGRAM, "--headless", folder.File("run.qv3"), "--port", "COM1=" + sim.pty,
-             "--mqtt", "mqtt://127.0.0.1:" + std::to_string(port), "--mqtt-station", "lab"},
-            errPath, folder.File("program.out"));
+        std::vector<std::string> args{QUORVANE_PROGRAM,
+                                      "--headless",
+                                      folder.File("run.qv3"),
+                                      "--port",
+                                      "COM1=" + sim.pty,
+                                      "--mqtt",
+                                      "mqtt://127.0.0.1:" + std::to_string(port),
+                                      "--mqtt-station",
+                                      "lab"};
+        args.insert(args.end(), more.begin(), more.end());
+        return program.Start(args, errPath, folder.File("program.out"));
     }
 
     // Reads messages until until() holds of what was read.
@@ -281,6 +288,35 @@ TEST_F(BrokerMqtt, ABrokerThatGoesAwayWhileRecordsFlowLosesNone) {
     // The outage was said, once.
     EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath), "No connection to the MQTT broker"), 1)
         << ReadBytes(errPath);
+}
+
+TEST_F(BrokerMqtt, CommandsFromTheBrokerRunAsFromTheBusAndAreAnswered) {
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    ASSERT_TRUE(StartProgram(1, 50, {"--mqtt-commands"}));
+    // Online means subscribed: the station subscribes before it says so.
+    ASSERT_TRUE(Read([&] { return Has("quorvane/lab/COM1/status", "online"); }))
+        << ReadBytes(errPath);
+    const auto command = [&](const std::string& text) {
+        e2e::ChildProcess pub;
+        ASSERT_TRUE(
+            pub.Start({"/usr/bin/mosquitto_pub", "-h", "127.0.0.1", "-p", std::to_string(port),
+                       "-q", "1", "-t", "quorvane/lab/COM1/cmd", "-m", text},
+                      folder.File("pub.err"), folder.File("pub.out")));
+        EXPECT_EQ(pub.Wait(In(kWait)), 0);
+    };
+    command("{SEND(Abc)}");
+    EXPECT_TRUE(sim.WaitForReceived("Abc", 1, In(kWait))) << sim.received;
+    command("{NO-SUCH-COMMAND(x)}");
+    ASSERT_TRUE(Read([&] {
+        size_t replies = 0;
+        for (const Message& m : messages) replies += m.topic == "quorvane/lab/COM1/cmd/reply";
+        return replies == 2;
+    })) << ReadBytes(errPath);
+    std::vector<std::string> replies;
+    for (const Message& m : messages)
+        if (m.topic == "quorvane/lab/COM1/cmd/reply") replies.push_back(m.payload);
+    EXPECT_EQ(replies, (std::vector<std::string>{"accepted", "refused"}));
 }
 
 }  // namespace
