@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QSysInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,13 +10,11 @@
 
 #include "app/DesktopServices.h"
 #include "app/DesktopSession.h"
-#include "app/MqttPublisher.h"
 #include "app/QuitSignals.h"
 #include "config/ConfigFile.h"
 #include "config/SetupGlobals.h"
 #include "config/UserFile.h"
 #include "platform/linux/PortDevices.h"
-#include "platform/linux/QtSettingsStore.h"
 #include "platform/linux/SystemLocale.h"
 #include "runtime/HeadlessView.h"
 #include "serial/PortDriver.h"
@@ -65,9 +62,7 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     SetupGlobals g;
     if (!LoadConfiguration(command, g, messages)) return 1;
     // MQTT settings are checked before anything starts: a mistake there is a bad argument.
-    QtSettingsStore store;
-    const MqttSettingsResult mqtt =
-        ResolveMqttSettings(store, command.Mqtt, QSysInfo::machineHostName().toStdString());
+    const MqttSettingsResult mqtt = ResolveMqttSettingsOfRun(command.Mqtt);
     if (!mqtt.errors.empty()) {
         for (const MqttSettingsProblem& problem : mqtt.errors)
             std::cerr << "quorvane: " << problem.text << "\n";
@@ -99,31 +94,17 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
         return 1;
     }
     desktop.Activate();
-    std::unique_ptr<MqttPublisher> publisher;
-    if (mqtt.enabled) {
-        std::vector<std::string> problems;
-        publisher = MqttPublisher::Create(
-            mqtt.settings, session.ServedTopic(), messages,
-            [&desktop](const std::string& text) { return desktop.Commands().Execute(text); },
-            problems);
-        if (!publisher) {
-            for (const std::string& problem : problems)
-                std::cerr << "quorvane: " << problem << "\n";
-            session.Unload();
-            return 1;
-        }
-        session.SetRecordListener(publisher.get());
-        publisher->Start();
+    std::vector<std::string> problems;
+    if (mqtt.enabled && !desktop.StartMqtt(mqtt.settings, problems)) {
+        for (const std::string& problem : problems) std::cerr << "quorvane: " << problem << "\n";
+        session.Unload();
+        return 1;
     }
     desktop.StartPolling();
 
     app.exec();
     desktop.StopPolling();
     session.Unload();  // harmless when the quit already did it
-    if (publisher) {
-        session.SetRecordListener(nullptr);
-        publisher->Stop();
-    }
     return 0;
 }
 

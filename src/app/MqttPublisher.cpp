@@ -1,6 +1,7 @@
 #include "app/MqttPublisher.h"
 
 #include <QDateTime>
+#include <QSysInfo>
 
 #include <cstdlib>
 
@@ -8,6 +9,7 @@
 #include "mqtt/MqttQueueFile.h"
 #include "mqtt/MqttTopic.h"
 #include "platform/linux/MqttPasswordFile.h"
+#include "platform/linux/QtSettingsStore.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
@@ -35,6 +37,11 @@ void SayAll(Messages& messages, const std::vector<std::string>& texts) {
 }
 
 }  // namespace
+
+MqttSettingsResult ResolveMqttSettingsOfRun(const MqttOptions& options) {
+    QtSettingsStore store;
+    return ResolveMqttSettings(store, options, QSysInfo::machineHostName().toStdString());
+}
 
 std::unique_ptr<MqttPublisher> MqttPublisher::Create(const MqttSettings& settings,
                                                      const std::string& topic, Messages& messages,

@@ -22,6 +22,10 @@
 
 namespace quorvane {
 
+// The MQTT settings of this run: the per-user store (section Mqtt) overridden by options,
+// the host name as the default station.
+MqttSettingsResult ResolveMqttSettingsOfRun(const MqttOptions& options);
+
 class MqttPublisher : public RecordListener {
   public:
     // Opens the queue of topic (code-page bytes) and reads the password file. Nothing, with

@@ -64,9 +64,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         result = Error(option + " needs " + what);
         return false;
     };
-    // Only a headless run publishes; an option the other commands would ignore is refused.
-    if (!result.Mqtt.empty() && option != "--headless")
-        return Error(result.Mqtt.front().first + " works with --headless only");
+    // Only a run publishes; an option the tools would ignore is refused.
+    if (!result.Mqtt.empty() && !option.empty() && option != "--headless")
+        return Error(result.Mqtt.front().first + " works with a run of the program only");
     if (option == "--help" || option == "-h") {
         if (!expect(0, "no file")) return result;
         result.Kind = CommandKind::Help;
@@ -103,7 +103,7 @@ std::string UsageText() {
            "      Activate FILE in Normal mode without windows until SIGINT or SIGTERM;\n"
            "      messages go to standard error. --port names the device behind a port\n"
            "      for this run (also for a windowed start).\n"
-           "  MQTT, with --headless (settings also in section Mqtt of the per-user store):\n"
+           "  MQTT, for either run (settings also in section Mqtt of the per-user store):\n"
            "    --mqtt URL               publish records to the broker mqtt://HOST[:PORT]\n"
            "                             or mqtts://HOST[:PORT] (TLS)\n"
            "    --mqtt-ca FILE           certificate authorities for mqtts:// (default: the\n"

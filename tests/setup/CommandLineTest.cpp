@@ -59,8 +59,8 @@ TEST(CommandLine, MistakesAreErrorsThatSayWhat) {
         {{"a.qv3", "b.qv3"}, "more than one"},
         {{"--headless", "a.qv3", "--mqtt"}, "--mqtt needs a value"},
         {{"--headless", "a.qv3", "--mqtt-station"}, "--mqtt-station needs a value"},
-        {{"a.qv3", "--mqtt", "mqtt://b"}, "--mqtt works with --headless only"},
-        {{"--show-config", "a.qv3", "--mqtt-commands"}, "--mqtt-commands works with --headless"},
+        {{"--show-config", "a.qv3", "--mqtt-commands"}, "--mqtt-commands works with a run"},
+        {{"--help", "--mqtt", "mqtt://b"}, "--mqtt works with a run"},
     };
     for (const auto& [args, says] : rows) {
         const CommandLine c = ParseCommandLine(args);
@@ -89,6 +89,9 @@ TEST(CommandLine, MqttOptionsAreKeptInOrderForTheSettings) {
                                    {"--mqtt-station", "--odd"},
                                    {"--mqtt-bogus", "x"}}));
     EXPECT_TRUE(ParseCommandLine({"--", "--mqtt"}).Mqtt.empty());
+    const CommandLine windowed = ParseCommandLine({"a.qv3", "--mqtt", "mqtt://b"});
+    EXPECT_EQ(windowed.Kind, CommandKind::Start);
+    EXPECT_EQ(windowed.Mqtt, (MqttOptions{{"--mqtt", "mqtt://b"}}));
 }
 
 }  // namespace
