@@ -290,6 +290,27 @@ TEST_F(BrokerMqtt, ABrokerThatGoesAwayWhileRecordsFlowLosesNone) {
         << ReadBytes(errPath);
 }
 
+TEST_F(BrokerMqtt, RecordsOfARunStartedBeforeTheBrokerWaitForIt) {
+    // The subscriber's session is made first, so that the broker keeps what comes for it
+    // however fast the program connects once the broker is back.
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    StopBroker();
+    ASSERT_TRUE(StartProgram(5, 50));
+    // The records reach the program and its queue while nobody takes the connection.
+    const auto deadline = In(kWait);
+    while (e2e::Occurrences(ReadBytes(logPath), "\n") < 5) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << ReadBytes(errPath);
+        usleep(20000);  // the log file has nothing to wait on
+    }
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(Read([&] { return RecordsSeen() >= 5; })) << ReadBytes(errPath);
+    const auto records = Records();
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(records[i].first, i + 1);
+    EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath), "No connection to the MQTT broker"), 1)
+        << ReadBytes(errPath);
+}
+
 TEST_F(BrokerMqtt, CommandsFromTheBrokerRunAsFromTheBusAndAreAnswered) {
     ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
     ASSERT_TRUE(StartSubscriber());
