@@ -108,8 +108,11 @@ void MqttStation::Deliver(const MqttRecord& record) {
     const std::string payload = MakeMqttRecordMessage(record);
     const RecordQueuePushResult pushed = queue_.Push(payload);
     if (pushed.tooLarge) {
-        Say(MqttRecordTooLargeMessage(payload.size(), queue_.Limit()));
+        // Said once until a record fits again: the device may send nothing but such records.
+        if (!tooLargeSaid_) Say(MqttRecordTooLargeMessage(payload.size(), queue_.Limit()));
+        tooLargeSaid_ = true;
     } else {
+        tooLargeSaid_ = false;
         NoteStoreStatus(pushed.status);
     }
     NoteDropped(queue_.TakeDroppedCount());

@@ -107,6 +107,7 @@ class MqttStation : public MqttClientListener {
     uint32_t retryDelayMs_ = kMqttFirstRetryMs;  // the wait after the next failure
     bool outageSaid_ = false;     // the broker cannot be reached: said once until it can
     bool storeFailSaid_ = false;  // a queue write failed: said once until one succeeds
+    bool tooLargeSaid_ = false;   // a record too large for the queue: said once until one fits
 
     std::map<int, uint64_t> inFlight_;  // message id -> record sequence, this connection only
     uint64_t lastPublished_ = 0;        // the newest sequence published on this connection

@@ -269,5 +269,19 @@ TEST_F(MqttStationSmallQueueTest, DroppedRecordsAreCountedPublishedAndSaidOnce) 
     EXPECT_EQ(records.front().second, 20 - waiting + 1);
 }
 
+TEST_F(MqttStationSmallQueueTest, ARecordLargerThanTheQueueIsRefusedAndSaidOnceUntilOneFits) {
+    Station().Start();
+    client_.AcceptConnection();
+    Deliver(1, {std::string(700, 'x')});
+    Deliver(2, {std::string(700, 'y')});
+    Deliver(3);
+    Deliver(4, {std::string(700, 'z')});
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_NE(messages_.shown[0].text.find("600"), std::string::npos) << messages_.shown[0].text;
+    EXPECT_EQ(Records(), (Pairs{{1, 3}}));
+    // Its items still go out: they are not queued.
+    EXPECT_EQ(client_.On(setup_.topics.Item("Field(1)")).back().payload, std::string(700, 'z'));
+}
+
 }  // namespace
 }  // namespace quorvane
