@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <regex>
 
@@ -133,6 +135,31 @@ class BrokerMqtt : public ::testing::Test {
         return false;
     }
 
+    // A second listener that speaks TLS only, with a server certificate for "localhost"
+    // signed by a CA made here (ca.pem), and another CA (other-ca.pem) that signed nothing.
+    bool AddTlsListener() {
+        const std::string f = folder.File("");
+        const std::string quiet = " >/dev/null 2>&1";
+        const std::string commands[] = {
+            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=test-ca -keyout " + f +
+                "ca.key -out " + f + "ca.pem",
+            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=other-ca -keyout " + f +
+                "other-ca.key -out " + f + "other-ca.pem",
+            "openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout " + f +
+                "server.key -out " + f + "server.csr",
+            "printf 'subjectAltName=DNS:localhost\\n' > " + f + "server.ext",
+            "openssl x509 -req -days 2 -in " + f + "server.csr -CA " + f + "ca.pem -CAkey " + f +
+                "ca.key -CAcreateserial -extfile " + f + "server.ext -out " + f + "server.pem",
+        };
+        for (const std::string& command : commands)
+            if (std::system((command + quiet).c_str()) != 0) return false;
+        WriteBytes(folder.File("broker.conf"), ReadBytes(folder.File("broker.conf")) + "listener " +
+                                                   std::to_string(tlsPort) + " 127.0.0.1\ncafile " +
+                                                   f + "ca.pem\ncertfile " + f +
+                                                   "server.pem\nkeyfile " + f + "server.key\n");
+        return true;
+    }
+
     bool StartProgram(int records, int intervalMs, std::vector<std::string> more = {}) {
         if (!sim.Start({"--profile", "meter", "--interval", std::to_string(intervalMs), "--count",
                         std::to_string(records)},
@@ -145,15 +172,14 @@ class BrokerMqtt : public ::testing::Test {
         if (at == std::string::npos) return false;
         config.replace(at, shared.size(), logPath);
         WriteBytes(folder.File("run.qv3"), config);
-        std::vector<std::string> args{QUORVANE_PROGRAM,
-                                      "--headless",
-                                      folder.File("run.qv3"),
-                                      "--port",
-                                      "COM1=" + sim.pty,
-                                      "--mqtt",
-                                      "mqtt://127.0.0.1:" + std::to_string(port),
-                                      "--mqtt-station",
-                                      "lab"};
+        std::vector<std::string> args{
+            QUORVANE_PROGRAM, "--headless", folder.File("run.qv3"), "--port", "COM1=" + sim.pty,
+            "--mqtt-station", "lab"};
+        // The plain listener unless the test names its own broker address.
+        if (std::find(more.begin(), more.end(), "--mqtt") == more.end()) {
+            args.push_back("--mqtt");
+            args.push_back("mqtt://127.0.0.1:" + std::to_string(port));
+        }
         args.insert(args.end(), more.begin(), more.end());
         return program.Start(args, errPath, folder.File("program.out"));
     }
@@ -192,6 +218,7 @@ class BrokerMqtt : public ::testing::Test {
 
     testing::ScratchFolder folder;
     const uint16_t port = FreePort();
+    const uint16_t tlsPort = FreePort();
     const std::string errPath = folder.File("program.err");
     const std::string logPath = folder.File("records.log");
     // The program's queue and settings in the test's folder; no desktop, no bus; texts
@@ -309,6 +336,37 @@ TEST_F(BrokerMqtt, RecordsOfARunStartedBeforeTheBrokerWaitForIt) {
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(records[i].first, i + 1);
     EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath), "No connection to the MQTT broker"), 1)
         << ReadBytes(errPath);
+}
+
+TEST_F(BrokerMqtt, OverTlsWithTheCaFileAndNotWithAnotherCa) {
+    ASSERT_TRUE(AddTlsListener());
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    const std::string url = "mqtts://localhost:" + std::to_string(tlsPort);
+    ASSERT_TRUE(StartProgram(3, 50, {"--mqtt", url, "--mqtt-ca", folder.File("ca.pem")}));
+    ASSERT_TRUE(Read([&] { return RecordsSeen() == 3; })) << ReadBytes(errPath);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    ASSERT_TRUE(Read([&] { return Has("quorvane/lab/COM1/status", "offline"); }));
+
+    // A broker whose certificate the given CA did not sign is never spoken to.
+    sim.process.Signal(SIGKILL);
+    sim.process.Wait(In(kWait));
+    ASSERT_TRUE(StartProgram(3, 50, {"--mqtt", url, "--mqtt-ca", folder.File("other-ca.pem")}));
+    const std::string said = "No connection to the MQTT broker " + url;
+    const auto deadline = In(kWait);
+    while (ReadBytes(errPath).find(said) == std::string::npos) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << ReadBytes(errPath);
+        usleep(20000);  // standard error goes to a file, with nothing to wait on
+    }
+    // Nothing of the second run reached the subscriber: its probe comes through alone.
+    e2e::ChildProcess pub;
+    ASSERT_TRUE(pub.Start({"/usr/bin/mosquitto_pub", "-h", "127.0.0.1", "-p", std::to_string(port),
+                           "-t", "quorvane/probe", "-m", "after"},
+                          folder.File("pub.err"), folder.File("pub.out")));
+    pub.Wait(In(kWait));
+    ASSERT_TRUE(Read([&] { return Has("quorvane/probe", "after"); }));
+    EXPECT_EQ(RecordsSeen(), 3u);
 }
 
 TEST_F(BrokerMqtt, CommandsFromTheBrokerRunAsFromTheBusAndAreAnswered) {
