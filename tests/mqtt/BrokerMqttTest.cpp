@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -160,6 +161,21 @@ class BrokerMqtt : public ::testing::Test {
         return true;
     }
 
+    // A second listener that takes user kim with password "right" only (per-listener
+    // settings, so the first stays open to the subscriber).
+    bool AddPasswordListener() {
+        const std::string f = folder.File("");
+        if (std::system(
+                ("mosquitto_passwd -b -c " + f + "passwords kim right >/dev/null 2>&1").c_str()) !=
+            0)
+            return false;
+        WriteBytes(folder.File("broker.conf"),
+                   "per_listener_settings true\n" + ReadBytes(folder.File("broker.conf")) +
+                       "listener " + std::to_string(tlsPort) +
+                       " 127.0.0.1\nallow_anonymous false\npassword_file " + f + "passwords\n");
+        return true;
+    }
+
     bool StartProgram(int records, int intervalMs, std::vector<std::string> more = {}) {
         if (!sim.Start({"--profile", "meter", "--interval", std::to_string(intervalMs), "--count",
                         std::to_string(records)},
@@ -210,6 +226,18 @@ class BrokerMqtt : public ::testing::Test {
         return out;
     }
     size_t RecordsSeen() const { return Records().size(); }
+    // Reads until a probe published now comes through: what the broker took before it has
+    // been read then.
+    bool ReadAllSentSoFar() {
+        const std::string mark = "mark-" + std::to_string(++probes);
+        e2e::ChildProcess pub;
+        if (!pub.Start({"/usr/bin/mosquitto_pub", "-h", "127.0.0.1", "-p", std::to_string(port),
+                        "-t", "quorvane/probe", "-m", mark},
+                       folder.File("pub.err"), folder.File("pub.out")))
+            return false;
+        pub.Wait(In(kWait));
+        return Read([&] { return Has("quorvane/probe", mark); });
+    }
     bool Has(const std::string& topic, const std::string& payload) const {
         for (const Message& m : messages)
             if (m.topic == topic && m.payload == payload) return true;
@@ -234,6 +262,7 @@ class BrokerMqtt : public ::testing::Test {
     e2e::ChildProcess broker, subscriber, program;
     e2e::SimulatedDevice sim;
     std::vector<Message> messages;
+    int probes = 0;
 };
 
 TEST_F(BrokerMqtt, RecordsInOrderWithTheirFieldsItemsRetainedAndTheStatus) {
@@ -359,13 +388,41 @@ TEST_F(BrokerMqtt, OverTlsWithTheCaFileAndNotWithAnotherCa) {
         ASSERT_LT(std::chrono::steady_clock::now(), deadline) << ReadBytes(errPath);
         usleep(20000);  // standard error goes to a file, with nothing to wait on
     }
-    // Nothing of the second run reached the subscriber: its probe comes through alone.
-    e2e::ChildProcess pub;
-    ASSERT_TRUE(pub.Start({"/usr/bin/mosquitto_pub", "-h", "127.0.0.1", "-p", std::to_string(port),
-                           "-t", "quorvane/probe", "-m", "after"},
-                          folder.File("pub.err"), folder.File("pub.out")));
-    pub.Wait(In(kWait));
-    ASSERT_TRUE(Read([&] { return Has("quorvane/probe", "after"); }));
+    // Nothing of the second run reached the subscriber.
+    ASSERT_TRUE(ReadAllSentSoFar());
+    EXPECT_EQ(RecordsSeen(), 3u);
+}
+
+TEST_F(BrokerMqtt, AUserWithThePasswordOfItsFileAndNotWithAnother) {
+    ASSERT_TRUE(AddPasswordListener());
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    WriteBytes(folder.File("right"), "right\n");
+    WriteBytes(folder.File("wrong"), "wrong\n");
+    chmod(folder.File("right").c_str(), 0600);
+    chmod(folder.File("wrong").c_str(), 0600);
+    const std::string url = "mqtt://127.0.0.1:" + std::to_string(tlsPort);
+    ASSERT_TRUE(StartProgram(
+        3, 50,
+        {"--mqtt", url, "--mqtt-user", "kim", "--mqtt-password-file", folder.File("right")}));
+    ASSERT_TRUE(Read([&] { return RecordsSeen() == 3; })) << ReadBytes(errPath);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0);
+    // Nothing about the password file: it is private.
+    EXPECT_EQ(ReadBytes(errPath).find("password"), std::string::npos) << ReadBytes(errPath);
+
+    sim.process.Signal(SIGKILL);
+    sim.process.Wait(In(kWait));
+    ASSERT_TRUE(StartProgram(
+        3, 50,
+        {"--mqtt", url, "--mqtt-user", "kim", "--mqtt-password-file", folder.File("wrong")}));
+    const auto deadline = In(kWait);
+    while (ReadBytes(errPath).find("No connection to the MQTT broker " + url) ==
+           std::string::npos) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << ReadBytes(errPath);
+        usleep(20000);  // standard error goes to a file, with nothing to wait on
+    }
+    ASSERT_TRUE(ReadAllSentSoFar());
     EXPECT_EQ(RecordsSeen(), 3u);
 }
 
