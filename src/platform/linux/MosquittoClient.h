@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
