@@ -14,6 +14,7 @@ packages=(
     dpkg-dev file lintian appstream libxml2-utils man-db groff-base systemd
     libwayland-dev libxkbcommon-dev wayland-protocols sway foot wtype
     mir-demos mir-platform-graphics-x libegl-mesa0 libgl1-mesa-dri fonts-dejavu-core
+    libmosquitto-dev mosquitto mosquitto-clients
 )
 
 missing=()

@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds, starts private Xvfb and D-Bus
-# services, runs each CI label (unit serial dbus x11 gui e2e wayland) on its own, then builds
-# the fuzz targets with clang and runs each for QUORVANE_FUZZ_SECONDS (60) seconds on its seed
-# corpus and dictionary. Between the two, scripts/check-deb.sh builds the Debian package in
-# its own Release folder and checks it (lintian, the desktop files, the packaged programs).
-# Exits non-zero on any failure, on a label without tests and on any test that skipped itself:
-# a test that did not run is a check nobody made. The bench label (measurements) is not run
-# here.
+# services, runs each CI label (unit serial dbus x11 gui e2e wayland mqtt) on its own, then
+# builds the fuzz targets with clang and runs each for QUORVANE_FUZZ_SECONDS (60) seconds on
+# its seed corpus and dictionary. Between the two, scripts/check-deb.sh builds the Debian
+# package in its own Release folder and checks it (lintian, the desktop files, the packaged
+# programs). Exits non-zero on any failure, on a label without tests and on any test that
+# skipped itself: a test that did not run is a check nobody made. The bench label
+# (measurements) is not run here.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVANE_BUILD_DIR:-$here/build}
 fuzz_build=${QUORVANE_FUZZ_BUILD_DIR:-$here/build-fuzz}
 fuzz_seconds=${QUORVANE_FUZZ_SECONDS:-60}
-labels=(unit serial dbus x11 gui e2e wayland)
+labels=(unit serial dbus x11 gui e2e wayland mqtt)
 
 if ! [[ "$fuzz_seconds" =~ ^[0-9]+$ ]]; then
     echo "run-tests: QUORVANE_FUZZ_SECONDS must be a whole number of seconds, not '$fuzz_seconds'" >&2

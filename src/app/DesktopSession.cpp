@@ -43,6 +43,23 @@ DesktopSession::DesktopSession(SetupGlobals& g, RuntimeView& view, Messages& mes
       commandHost_(session_, g, port_, messages, &linksMenu_, links_.UsableClipboard()),
       interpreter_(g, commandHost_, messages, clock_, locale) {}
 
+DesktopSession::~DesktopSession() {
+    if (!mqtt_) return;
+    session_.SetRecordListener(nullptr);
+    mqtt_->Stop();
+}
+
+bool DesktopSession::StartMqtt(const MqttSettings& settings, std::vector<std::string>& problems) {
+    if (mqtt_) return true;
+    mqtt_ = MqttPublisher::Create(
+        settings, session_.ServedTopic(), messages_,
+        [this](const std::string& command) { return interpreter_.Execute(command); }, problems);
+    if (!mqtt_) return false;
+    session_.SetRecordListener(mqtt_.get());
+    mqtt_->Start();
+    return true;
+}
+
 void DesktopSession::Activate() {
     if (!bus_ && !noBusShown_) {
         noBusShown_ = true;

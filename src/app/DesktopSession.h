@@ -9,8 +9,12 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/DesktopServices.h"
+#include "app/MqttPublisher.h"
 #include "config/SetupGlobals.h"
 #include "engine/FileLogSink.h"
 #include "engine/LocaleInfo.h"
@@ -43,12 +47,20 @@ class DesktopSession {
     // (null where there is none). Needs a Qt application. The port is not opened here.
     DesktopSession(SetupGlobals& g, RuntimeView& view, Messages& messages, const LocaleInfo& locale,
                    PortDeviceMap devices, VirtualDevice* virtualDevice = nullptr);
+    ~DesktopSession();
     DesktopSession(const DesktopSession&) = delete;
     DesktopSession& operator=(const DesktopSession&) = delete;
 
     // Activates the configuration in g (the port already open in Normal mode). The first
     // activation without a session bus says that the DDE features are missing.
     void Activate();
+
+    // Publishes every delivered record over MQTT from now on (after Activate: the queue
+    // belongs to the served topic); commands from the broker go to the command interpreter.
+    // False, with problems saying why, when the queue or the password file cannot be opened.
+    // Once per session; publishing stops with the session ("offline" said).
+    bool StartMqtt(const MqttSettings& settings, std::vector<std::string>& problems);
+    bool Publishing() const { return mqtt_ != nullptr; }
 
     // The 50 ms poll timer: each timeout runs one PollTick (the session skips a tick that
     // falls due inside another), then afterTick when it is given.
@@ -95,6 +107,7 @@ class DesktopSession {
 
     QTimer pollTimer_;
     std::function<void()> afterTick_;
+    std::unique_ptr<MqttPublisher> mqtt_;
 };
 
 }  // namespace quorvane

@@ -61,6 +61,13 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
 
     SetupGlobals g;
     if (!LoadConfiguration(command, g, messages)) return 1;
+    // MQTT settings are checked before anything starts: a mistake there is a bad argument.
+    const MqttSettingsResult mqtt = ResolveMqttSettingsOfRun(command.Mqtt);
+    if (!mqtt.errors.empty()) {
+        for (const MqttSettingsProblem& problem : mqtt.errors)
+            std::cerr << "quorvane: " << problem.text << "\n";
+        return kExitUsage;
+    }
     const LocaleInfo locale = SystemLocaleInfo();
     g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
 
@@ -87,6 +94,12 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
         return 1;
     }
     desktop.Activate();
+    std::vector<std::string> problems;
+    if (mqtt.enabled && !desktop.StartMqtt(mqtt.settings, problems)) {
+        for (const std::string& problem : problems) std::cerr << "quorvane: " << problem << "\n";
+        session.Unload();
+        return 1;
+    }
     desktop.StartPolling();
 
     app.exec();

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/MqttPublisher.h"
 #include "app/QuitSignals.h"
 #include "config/SetupGlobals.h"
 #include "config/UserFile.h"
@@ -55,6 +56,13 @@ int RunWindowed(const CommandLine& command, int argc, char** argv) {
             return 1;
         }
     }
+    // MQTT settings are checked before any window shows: a mistake there is a bad argument.
+    const MqttSettingsResult mqtt = ResolveMqttSettingsOfRun(command.Mqtt);
+    if (!mqtt.errors.empty()) {
+        for (const MqttSettingsProblem& problem : mqtt.errors)
+            std::cerr << "quorvane: " << problem.text << "\n";
+        return kExitUsage;
+    }
     MessageBoxMessages messages;
     // A file that cannot be read at all is named with the reason before anything shows.
     if (!command.ConfigPath.empty() && !CheckUserFile(command.ConfigPath, messages)) return 1;
@@ -66,6 +74,7 @@ int RunWindowed(const CommandLine& command, int argc, char** argv) {
     const LocaleInfo locale = SystemLocaleInfo();
     g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
     MainForm form(g, messages, locale, std::move(devices));
+    if (mqtt.enabled) form.SetMqtt(mqtt.settings);
     QObject::connect(&form, &MainForm::ProgramEnded, &app, &QApplication::quit);
     // The program ends by its own rules: the setup window hides while a runtime window is
     // active, and the runtime window may sit in the tray with no window shown at all.

@@ -27,6 +27,9 @@ class EngineView {
     // The engine voided a record that went past kMaxRecordBytes without its end coming
     // (RecordEngine.h); called at every such void, inside the byte loop.
     virtual void OnRecordTooLong() {}
+    // A record was delivered and counted: the Field(n) boxes hold its fields and the
+    // RecordNumber box its number.
+    virtual void OnRecordDelivered() {}
 };
 
 }  // namespace quorvane

@@ -393,6 +393,7 @@ void RecordEngine::ProcessRecord() {
     if (outcome == DeliveryOutcome::Held) stopLoop_ = true;
     EngineView& view = services_.view;
     view.SetRecordNumberText(std::to_string(LeadingNumber(view.RecordNumberText()) + 1));
+    view.OnRecordDelivered();
     if (flags_.ResumeOneRecord) {
         flags_.ResumeOneRecord = false;
         Suspend();

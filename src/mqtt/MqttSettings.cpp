@@ -12,8 +12,18 @@ namespace quorvane {
 
 namespace {
 
-enum Setting { Url, CaFile, ClientId, UserName, PasswordFile, KeepAlive, Station, QueueLimit };
-constexpr size_t kSettingCount = 8;
+enum Setting {
+    Url,
+    CaFile,
+    ClientId,
+    UserName,
+    PasswordFile,
+    KeepAlive,
+    Station,
+    QueueLimit,
+    Commands
+};
+constexpr size_t kSettingCount = 9;
 
 struct SettingName {
     const char* option;
@@ -28,7 +38,18 @@ constexpr std::array<SettingName, kSettingCount> kSettingNames = {{
     {"--mqtt-keepalive", "KeepAlive"},
     {"--mqtt-station", "Station"},
     {"--mqtt-queue-limit", "QueueLimit"},
+    {"--mqtt-commands", "Commands"},
 }};
+
+// "on" or "off" and their usual spellings, any letter case.
+std::optional<bool> ParseSwitch(std::string_view text) {
+    const std::string lower = AsciiLowerCase(text);
+    for (const char* on : {"on", "true", "yes", "1"})
+        if (lower == on) return true;
+    for (const char* off : {"off", "false", "no", "0"})
+        if (lower == off) return false;
+    return std::nullopt;
+}
 
 // A value and where it came from, for the error texts.
 struct Given {
@@ -271,6 +292,14 @@ MqttSettingsResult ResolveMqttSettings(SettingsStore& store, const MqttOptions& 
         } else {
             errors.push_back(
                 Problem(kStrMqttQueueLimit, {given[QueueLimit].source, given[QueueLimit].value}));
+        }
+    }
+    if (given[Commands].set) {
+        if (const auto commands = ParseSwitch(given[Commands].value)) {
+            s.commands = *commands;
+        } else {
+            errors.push_back(
+                Problem(kStrMqttCommandsValue, {given[Commands].source, given[Commands].value}));
         }
     }
     if (given[Station].set) {

@@ -13,6 +13,7 @@
 //   --mqtt-keepalive SECONDS              KeepAlive
 //   --mqtt-station NAME                   Station
 //   --mqtt-queue-limit SIZE               QueueLimit
+//   --mqtt-commands on|off                Commands (the command line's flag gives "on")
 // An empty stored value counts as not set. The password itself is never an option.
 #pragma once
 
@@ -77,6 +78,7 @@ struct MqttSettings {
     int keepAliveSeconds = kMqttDefaultKeepAliveSeconds;
     std::string station;                           // never empty
     uint64_t queueLimit = kMqttDefaultQueueLimit;  // bytes
+    bool commands = false;                         // run commands that arrive on the command topic
 };
 
 struct MqttSettingsResult {

@@ -84,6 +84,9 @@ std::optional<MqttTopics> MakeMqttTopics(std::string_view station, std::string_v
     topics.record = base + "record";
     topics.status = base + "status";
     topics.itemPrefix = base + "item/";
+    topics.dropped = base + "dropped";
+    topics.command = base + "cmd";
+    topics.commandReply = base + "cmd/reply";
     if (topics.itemPrefix.size() + kLongestItem.size() > kMqttMaxTopicBytes) {
         problem = {kStrMqttTopicTooLong, LoadString(kStrMqttTopicTooLong, {})};
         return std::nullopt;

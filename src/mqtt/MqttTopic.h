@@ -1,6 +1,7 @@
 // The MQTT topic names of one running topic: records go to quorvane/<station>/<topic>/record,
 // the last value of each item, retained, to quorvane/<station>/<topic>/item/<item name>, and the
-// connection state, retained, to quorvane/<station>/<topic>/status.
+// connection state, retained, to quorvane/<station>/<topic>/status. Commands arrive on .../cmd
+// and are answered on .../cmd/reply; .../dropped, retained, counts records the queue dropped.
 //
 // A level holds its text as UTF-8 (a DDE topic converted from the code page), with the
 // characters that MQTT would read as syntax or that brokers may refuse written as "%" and two
@@ -30,9 +31,12 @@ std::string EscapeMqttTopicLevelBytes(std::string_view codePageBytes);
 std::string UnescapeMqttTopicLevel(std::string_view level);
 
 struct MqttTopics {
-    std::string record;      // quorvane/<station>/<topic>/record
-    std::string status;      // quorvane/<station>/<topic>/status
-    std::string itemPrefix;  // quorvane/<station>/<topic>/item/
+    std::string record;        // quorvane/<station>/<topic>/record
+    std::string status;        // quorvane/<station>/<topic>/status
+    std::string itemPrefix;    // quorvane/<station>/<topic>/item/
+    std::string dropped;       // quorvane/<station>/<topic>/dropped: records the queue lost
+    std::string command;       // quorvane/<station>/<topic>/cmd
+    std::string commandReply;  // quorvane/<station>/<topic>/cmd/reply
     // The retained topic of an item, by its canonical name ("Field(3)", "RecordNumber").
     std::string Item(std::string_view itemName) const;
 };

@@ -389,6 +389,19 @@ void RuntimeSession::SetRecordNumberText(const std::string& text) {
     items_.SetRecordNumber(text);
 }
 
+void RuntimeSession::OnRecordDelivered() {
+    if (!recordListener_) return;
+    DeliveredRecord record;
+    // The box holds the counter's decimal text (a DDE client may have set another number).
+    for (char c : items_.RecordNumber()) {
+        if (c < '0' || c > '9') break;
+        record.number = record.number * 10 + static_cast<uint64_t>(c - '0');
+    }
+    const int count = FieldCount(g_);
+    for (int n = 1; n <= count; ++n) record.fields.push_back(items_.Field(n));
+    recordListener_->RecordDelivered(record);
+}
+
 void RuntimeSession::OnSuspendedChanged(bool /*suspended*/) {
     ShowSuspended();
 }

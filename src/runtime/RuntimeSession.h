@@ -28,6 +28,7 @@
 #include "runtime/DdeHooks.h"
 #include "runtime/HotKeyHooks.h"
 #include "runtime/OutputStrings.h"
+#include "runtime/RecordListener.h"
 #include "runtime/RuntimeView.h"
 #include "runtime/VirtualDevice.h"
 
@@ -135,6 +136,8 @@ class RuntimeSession : private EngineView {
     std::string ItemText(const std::string& item) const;
     const DdeServerItems& Items() const { return items_; }
     RecordEngine& Engine() { return engine_; }
+    // Told of every delivered record; null for none. Must outlive its use.
+    void SetRecordListener(RecordListener* listener) { recordListener_ = listener; }
 
   private:
     // EngineView, for the engine only.
@@ -144,6 +147,7 @@ class RuntimeSession : private EngineView {
     void OnSuspendedChanged(bool suspended) override;
     void OnEngineReset() override;
     void OnRecordTooLong() override;
+    void OnRecordDelivered() override;
 
     bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
     ByteSource& Input();
@@ -184,6 +188,7 @@ class RuntimeSession : private EngineView {
     uint64_t droppedOwnReported_ = 0;  // dropped acknowledgements and timed output said so far
     bool tooLongShown_ = false;        // a too-long record was reported in this activation
     uint32_t lastReopen_ = 0;
+    RecordListener* recordListener_ = nullptr;
 };
 
 }  // namespace quorvane

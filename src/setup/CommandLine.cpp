@@ -35,6 +35,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!optionsEnded && arg == "--port") {
             if (i + 1 >= args.size()) return Error("--port needs COMn=PATH");
             result.PortOverrides.push_back(args[++i]);
+        } else if (!optionsEnded && arg == "--mqtt-commands") {
+            result.Mqtt.emplace_back(arg, "on");
+        } else if (!optionsEnded && (arg == "--mqtt" || arg.starts_with("--mqtt-"))) {
+            // Every other MQTT option takes a value; its name and value are checked with the
+            // stored settings, so that all problems are listed together.
+            if (i + 1 >= args.size()) return Error(arg + " needs a value");
+            result.Mqtt.emplace_back(arg, args[i + 1]);
+            ++i;
         } else if (!optionsEnded && IsDirectKeySwitch(arg)) {
             result.DirectKeyEvents = true;
         } else if (!optionsEnded && arg == "--") {
@@ -56,6 +64,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         result = Error(option + " needs " + what);
         return false;
     };
+    // Only a run publishes; an option the tools would ignore is refused.
+    if (!result.Mqtt.empty() && !option.empty() && option != "--headless")
+        return Error(result.Mqtt.front().first + " works with a run of the program only");
     if (option == "--help" || option == "-h") {
         if (!expect(0, "no file")) return result;
         result.Kind = CommandKind::Help;
@@ -92,6 +103,18 @@ std::string UsageText() {
            "      Activate FILE in Normal mode without windows until SIGINT or SIGTERM;\n"
            "      messages go to standard error. --port names the device behind a port\n"
            "      for this run (also for a windowed start).\n"
+           "  MQTT, for either run (settings also in section Mqtt of the per-user store):\n"
+           "    --mqtt URL               publish records to the broker mqtt://HOST[:PORT]\n"
+           "                             or mqtts://HOST[:PORT] (TLS)\n"
+           "    --mqtt-ca FILE           certificate authorities for mqtts:// (default: the\n"
+           "                             system's)\n"
+           "    --mqtt-client-id ID      client id (default: quorvane-STATION-TOPIC)\n"
+           "    --mqtt-user NAME         user name\n"
+           "    --mqtt-password-file FILE  the password, first line of FILE\n"
+           "    --mqtt-keepalive SECONDS keep-alive, 5 to 65535 (default 60)\n"
+           "    --mqtt-station NAME      station name in the topics (default: the host name)\n"
+           "    --mqtt-queue-limit SIZE  bound of the queue on disk, e.g. 100M (the default)\n"
+           "    --mqtt-commands          run commands that arrive on .../cmd\n"
            "  quorvane --show-config FILE.qv3\n"
            "      Print every stored setting of FILE, one 'Name = value' a line.\n"
            "  quorvane --convert-config IN.qv3 OUT.qv3\n"

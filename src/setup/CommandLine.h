@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "mqtt/MqttSettings.h"
+
 namespace quorvane {
 
 enum class CommandKind {
@@ -26,6 +28,9 @@ struct CommandLine {
     bool DirectKeyEvents = false;
     // --port COMn=PATH, in the order given: the device behind a port for this run.
     std::vector<std::string> PortOverrides;
+    // --mqtt URL and the other --mqtt-* options with their values, in the order given, for
+    // ResolveMqttSettings (which says what is wrong with them); --mqtt-commands gives "on".
+    MqttOptions Mqtt;
     std::string ErrorText;
 };
 

@@ -117,6 +117,7 @@ TEST(MqttSettings, DefaultsFromTheUrlAndTheHostName) {
     EXPECT_TRUE(s.userName.empty());
     EXPECT_TRUE(s.passwordFile.empty());
     EXPECT_TRUE(s.caFile.empty());
+    EXPECT_FALSE(s.commands);
 }
 
 TEST(MqttSettings, StoreGivesEverySettingAndOptionsOverrideOneByOne) {
@@ -129,6 +130,7 @@ TEST(MqttSettings, StoreGivesEverySettingAndOptionsOverrideOneByOne) {
     Store(store, "KeepAlive", "30");
     Store(store, "Station", "Waage 2");
     Store(store, "QueueLimit", "1M");
+    Store(store, "Commands", "Yes");
     MqttSettingsResult result = ResolveMqttSettings(store, {}, "host");
     ASSERT_TRUE(result.enabled) << (result.errors.empty() ? "" : result.errors[0].text);
     EXPECT_EQ(result.settings.broker, (MqttBrokerAddress{true, "stored", 9000}));
@@ -139,15 +141,18 @@ TEST(MqttSettings, StoreGivesEverySettingAndOptionsOverrideOneByOne) {
     EXPECT_EQ(result.settings.keepAliveSeconds, 30);
     EXPECT_EQ(result.settings.station, "Waage 2");
     EXPECT_EQ(result.settings.queueLimit, 1u << 20);
+    EXPECT_TRUE(result.settings.commands);
 
     result = ResolveMqttSettings(store,
                                  {{"--mqtt", "mqtts://given"},
                                   {"--mqtt-keepalive", "5"},
                                   {"--mqtt-station", "Band \xC3\xA9"},
                                   {"--mqtt-queue-limit", "64K"},
-                                  {"--mqtt-client-id", "cli"}},
+                                  {"--mqtt-client-id", "cli"},
+                                  {"--mqtt-commands", "off"}},
                                  "host");
     ASSERT_TRUE(result.enabled);
+    EXPECT_FALSE(result.settings.commands);
     EXPECT_EQ(result.settings.broker, (MqttBrokerAddress{true, "given", 8883}));
     EXPECT_EQ(result.settings.keepAliveSeconds, 5);
     EXPECT_EQ(result.settings.station, "Band \xC3\xA9");
@@ -160,12 +165,13 @@ TEST(MqttSettings, StoreGivesEverySettingAndOptionsOverrideOneByOne) {
 TEST(MqttSettings, ErrorsNameTheirSourceAndAllAreListed) {
     FakeSettingsStore store;
     Store(store, "KeepAlive", "4");
+    Store(store, "Commands", "sometimes");
     const MqttSettingsResult result = ResolveMqttSettings(
         store, {{"--mqtt", "mqtt://b"}, {"--mqtt-queue-limit", "lots"}, {"--mqtt-ca", "ca.pem"}},
         "h");
     EXPECT_FALSE(result.enabled);
-    EXPECT_EQ(ErrorIds(result),
-              (std::vector<int>{kStrMqttCaWithoutTls, kStrMqttKeepAlive, kStrMqttQueueLimit}));
+    EXPECT_EQ(ErrorIds(result), (std::vector<int>{kStrMqttCaWithoutTls, kStrMqttKeepAlive,
+                                                  kStrMqttQueueLimit, kStrMqttCommandsValue}));
     EXPECT_EQ(result.errors[1].text,
               "Mqtt/KeepAlive in the per-user settings: the keep-alive \"4\" must be a number of "
               "seconds from 5 to 65535.");

@@ -55,6 +55,9 @@ TEST(MqttTopics, NamesOfOneTopic) {
     const auto topics = MakeMqttTopics("lab/2", "COM1", problem);
     ASSERT_TRUE(topics.has_value());
     EXPECT_EQ(topics->record, "quorvane/lab%2F2/COM1/record");
+    EXPECT_EQ(topics->command, "quorvane/lab%2F2/COM1/cmd");
+    EXPECT_EQ(topics->commandReply, "quorvane/lab%2F2/COM1/cmd/reply");
+    EXPECT_EQ(topics->dropped, "quorvane/lab%2F2/COM1/dropped");
     EXPECT_EQ(topics->status, "quorvane/lab%2F2/COM1/status");
     EXPECT_EQ(topics->Item("Field(3)"), "quorvane/lab%2F2/COM1/item/Field(3)");
     EXPECT_EQ(topics->Item("RecordNumber"), "quorvane/lab%2F2/COM1/item/RecordNumber");

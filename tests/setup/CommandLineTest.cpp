@@ -57,6 +57,10 @@ TEST(CommandLine, MistakesAreErrorsThatSayWhat) {
         {{"--help", "--version"}, "cannot be combined"},
         {{"--version", "a.qv3"}, "no file"},
         {{"a.qv3", "b.qv3"}, "more than one"},
+        {{"--headless", "a.qv3", "--mqtt"}, "--mqtt needs a value"},
+        {{"--headless", "a.qv3", "--mqtt-station"}, "--mqtt-station needs a value"},
+        {{"--show-config", "a.qv3", "--mqtt-commands"}, "--mqtt-commands works with a run"},
+        {{"--help", "--mqtt", "mqtt://b"}, "--mqtt works with a run"},
     };
     for (const auto& [args, says] : rows) {
         const CommandLine c = ParseCommandLine(args);
@@ -64,9 +68,30 @@ TEST(CommandLine, MistakesAreErrorsThatSayWhat) {
         EXPECT_NE(c.ErrorText.find(says), std::string::npos) << c.ErrorText;
     }
     const std::string usage = UsageText();
-    for (const char* option : {"--show-config", "--convert-config", "--help", "--version", "/K"}) {
+    for (const char* option :
+         {"--show-config", "--convert-config", "--help", "--version", "/K", "--mqtt", "--mqtt-ca",
+          "--mqtt-client-id", "--mqtt-user", "--mqtt-password-file", "--mqtt-keepalive",
+          "--mqtt-station", "--mqtt-queue-limit", "--mqtt-commands"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
+}
+
+TEST(CommandLine, MqttOptionsAreKeptInOrderForTheSettings) {
+    const CommandLine c =
+        ParseCommandLine({"--headless", "a.qv3", "--mqtt", "mqtt://b", "--mqtt-commands",
+                          "--mqtt-station", "--odd", "--mqtt-bogus", "x", "/K"});
+    ASSERT_EQ(c.Kind, CommandKind::Headless) << c.ErrorText;
+    EXPECT_EQ(c.ConfigPath, "a.qv3");
+    EXPECT_TRUE(c.DirectKeyEvents);
+    // A value may start with "-"; an unknown MQTT option is for the settings to name.
+    EXPECT_EQ(c.Mqtt, (MqttOptions{{"--mqtt", "mqtt://b"},
+                                   {"--mqtt-commands", "on"},
+                                   {"--mqtt-station", "--odd"},
+                                   {"--mqtt-bogus", "x"}}));
+    EXPECT_TRUE(ParseCommandLine({"--", "--mqtt"}).Mqtt.empty());
+    const CommandLine windowed = ParseCommandLine({"a.qv3", "--mqtt", "mqtt://b"});
+    EXPECT_EQ(windowed.Kind, CommandKind::Start);
+    EXPECT_EQ(windowed.Mqtt, (MqttOptions{{"--mqtt", "mqtt://b"}}));
 }
 
 }  // namespace

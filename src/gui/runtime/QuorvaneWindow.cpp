@@ -24,6 +24,7 @@
 #include "runtime/RuntimeLayout.h"
 #include "serial/PortDriver.h"
 #include "strings/StringIds.h"
+#include "strings/StringTable.h"
 
 namespace quorvane {
 
@@ -236,6 +237,16 @@ void QuorvaneWindow::Activate() {
     activating_ = true;
     desktop_->Activate();
     activating_ = false;
+    if (mqtt_ && !desktop_->Publishing()) {
+        // The run goes on without publishing; what stops it has been said.
+        std::vector<std::string> problems;
+        if (!desktop_->StartMqtt(*mqtt_, problems)) {
+            for (const std::string& problem : problems)
+                messages_.Show(problem, LoadString(kStrQuorvaneTitle), MessageButtons::Ok,
+                               MessageIcon::Exclamation);
+            mqtt_ = nullptr;
+        }
+    }
     Apply();
     setWindowFlag(Qt::WindowStaysOnTopHint, IsTrue(g_.AlwaysOnTop));
     show();

@@ -43,6 +43,8 @@ class QuorvaneWindow : public QMainWindow, public RuntimeView {
                    PortDeviceMap devices, std::function<void()> showAbout,
                    VirtualDevice* virtualDevice = nullptr, QWidget* parent = nullptr);
     ~QuorvaneWindow() override;
+    // Publishes over MQTT from the activation on (settings outlive the window; null: not).
+    void SetMqtt(const MqttSettings* settings) { mqtt_ = settings; }
 
     // Opens the port of g (PortIndex) with its line settings; on failure the message has been
     // shown and false is returned.
@@ -114,6 +116,7 @@ class QuorvaneWindow : public QMainWindow, public RuntimeView {
     Messages& messages_;
     std::function<void()> showAbout_;
     std::unique_ptr<DesktopSession> desktop_;
+    const MqttSettings* mqtt_ = nullptr;
     LinkClipboard* copyClipboard_ = nullptr;
 
     QWidget* area_ = nullptr;

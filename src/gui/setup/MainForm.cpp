@@ -351,6 +351,7 @@ bool MainForm::PrepareRuntime() {
     runtime_ = std::make_unique<QuorvaneWindow>(
         g_, messages_, locale_, devices_, [this] { AboutBox::ShowModal(runtime_.get()); },
         virtualMode ? &virtualDevice_->Device() : nullptr);
+    if (mqtt_) runtime_->SetMqtt(&*mqtt_);
     if (virtualMode) return true;  // no port is opened
     if (!runtime_->OpenPort()) {
         runtime_.reset();

@@ -7,11 +7,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/SetupGlobals.h"
 #include "engine/LocaleInfo.h"
+#include "mqtt/MqttSettings.h"
 #include "platform/Messages.h"
 #include "platform/linux/PortDevices.h"
 #include "platform/linux/QtSettingsStore.h"
@@ -37,6 +39,9 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     // --port overrides of this run).
     MainForm(SetupGlobals& g, Messages& messages, const LocaleInfo& locale, PortDeviceMap devices);
     ~MainForm() override;
+
+    // Every activation from now on publishes its records over MQTT with settings.
+    void SetMqtt(const MqttSettings& settings) { mqtt_ = settings; }
 
     SetupController& Controller() { return controller_; }
     // The runtime window while one is active (tests), else null.
@@ -100,6 +105,7 @@ class MainForm : public QMainWindow, private SetupWindowHooks {
     Messages& messages_;
     const LocaleInfo& locale_;
     PortDeviceMap devices_;
+    std::optional<MqttSettings> mqtt_;
     QtSettingsStore store_;
     SetupController controller_;
 

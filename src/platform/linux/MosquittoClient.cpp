@@ -1,0 +1,232 @@
+#include "platform/linux/MosquittoClient.h"
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace quorvane {
+namespace {
+
+std::string LibraryError(int rc) {
+    if (rc == MOSQ_ERR_ERRNO) return std::strerror(errno);
+    return mosquitto_strerror(rc);
+}
+
+MqttStatus Failed(int rc) {
+    return {false, LibraryError(rc)};
+}
+
+// mosquitto_lib_init once for the program; the library keeps no state worth cleaning up
+// at exit.
+void InitLibrary() {
+    static const bool done = [] {
+        mosquitto_lib_init();
+        return true;
+    }();
+    (void)done;
+}
+
+}  // namespace
+
+MosquittoClient::MosquittoClient(QObject* parent) : QObject(parent) {
+    InitLibrary();
+    misc_.setInterval(1000);
+    connect(&misc_, &QTimer::timeout, this, &MosquittoClient::Housekeeping);
+}
+
+MosquittoClient::~MosquittoClient() {
+    listener_ = nullptr;
+    Close();
+}
+
+MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
+    Close();
+    events_.clear();
+    lostReported_ = false;
+    ++generation_;
+    // clean session: what the broker never confirmed is the station's to send again.
+    mosq_ = mosquitto_new(options.clientId.c_str(), true, this);
+    if (!mosq_) return {false, std::strerror(errno)};
+    mosquitto_connect_callback_set(mosq_, &MosquittoClient::OnConnect);
+    mosquitto_disconnect_callback_set(mosq_, &MosquittoClient::OnDisconnect);
+    mosquitto_publish_callback_set(mosq_, &MosquittoClient::OnPublish);
+    mosquitto_message_callback_set(mosq_, &MosquittoClient::OnMessage);
+    int rc = MOSQ_ERR_SUCCESS;
+    if (!options.userName.empty()) {
+        rc = mosquitto_username_pw_set(
+            mosq_, options.userName.c_str(),
+            options.password.empty() ? nullptr : options.password.c_str());
+    }
+    if (rc == MOSQ_ERR_SUCCESS && !options.will.topic.empty()) {
+        rc = mosquitto_will_set(mosq_, options.will.topic.c_str(),
+                                static_cast<int>(options.will.payload.size()),
+                                options.will.payload.data(), options.will.qos, options.will.retain);
+    }
+    if (rc == MOSQ_ERR_SUCCESS && options.tls) {
+        // Without a file of its own, the system's certificate authorities (Debian's folder).
+        rc = mosquitto_tls_set(mosq_, options.caFile.empty() ? nullptr : options.caFile.c_str(),
+                               options.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr,
+                               nullptr, nullptr);
+    }
+    if (rc == MOSQ_ERR_SUCCESS)
+        rc = mosquitto_connect_async(mosq_, options.host.c_str(), options.port,
+                                     options.keepAliveSeconds);
+    if (rc != MOSQ_ERR_SUCCESS) {
+        const MqttStatus status = Failed(rc);
+        Close();
+        return status;
+    }
+    WatchSocket();
+    misc_.start();
+    return {};
+}
+
+void MosquittoClient::Disconnect() {
+    if (mosq_) {
+        mosquitto_disconnect(mosq_);
+        // The DISCONNECT packet may still wait in the library; it goes if the socket takes it.
+        mosquitto_loop_write(mosq_, 1);
+    }
+    Close();
+    events_.clear();
+    ++generation_;
+}
+
+MqttStatus MosquittoClient::Publish(const std::string& topic, std::string_view payload, int qos,
+                                    bool retain, int& messageId) {
+    messageId = 0;
+    if (!mosq_) return Failed(MOSQ_ERR_NO_CONN);
+    const int rc = mosquitto_publish(mosq_, &messageId, topic.c_str(),
+                                     static_cast<int>(payload.size()), payload.data(), qos, retain);
+    UpdateWriteWatch();
+    if (rc != MOSQ_ERR_SUCCESS) return Failed(rc);
+    return {};
+}
+
+MqttStatus MosquittoClient::Subscribe(const std::string& topic, int qos) {
+    if (!mosq_) return Failed(MOSQ_ERR_NO_CONN);
+    const int rc = mosquitto_subscribe(mosq_, nullptr, topic.c_str(), qos);
+    UpdateWriteWatch();
+    if (rc != MOSQ_ERR_SUCCESS) return Failed(rc);
+    return {};
+}
+
+void MosquittoClient::OnConnect(mosquitto*, void* self, int rc) {
+    auto* client = static_cast<MosquittoClient*>(self);
+    if (rc == 0) {
+        client->events_.push_back({Event::Connected, 0, {}, {}});
+    } else if (!client->lostReported_) {
+        client->lostReported_ = true;
+        client->events_.push_back({Event::Refused, rc, {}, {}});
+    }
+}
+
+void MosquittoClient::OnDisconnect(mosquitto*, void* self, int rc) {
+    auto* client = static_cast<MosquittoClient*>(self);
+    if (client->lostReported_) return;
+    client->lostReported_ = true;
+    client->events_.push_back({Event::Lost, rc, {}, {}});
+}
+
+void MosquittoClient::OnPublish(mosquitto*, void* self, int mid) {
+    static_cast<MosquittoClient*>(self)->events_.push_back({Event::Published, mid, {}, {}});
+}
+
+void MosquittoClient::OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
+    auto* client = static_cast<MosquittoClient*>(self);
+    Event event{Event::Message, 0, message->topic ? message->topic : "", {}};
+    if (message->payload && message->payloadlen > 0)
+        event.payload.assign(static_cast<const char*>(message->payload),
+                             static_cast<size_t>(message->payloadlen));
+    client->events_.push_back(std::move(event));
+}
+
+void MosquittoClient::ReadReady() {
+    if (mosq_) AfterLoop(mosquitto_loop_read(mosq_, 1));
+}
+
+void MosquittoClient::WriteReady() {
+    if (mosq_) AfterLoop(mosquitto_loop_write(mosq_, 1));
+}
+
+void MosquittoClient::Housekeeping() {
+    if (mosq_) AfterLoop(mosquitto_loop_misc(mosq_));
+}
+
+void MosquittoClient::AfterLoop(int rc) {
+    if (rc != MOSQ_ERR_SUCCESS) {
+        if (!lostReported_) {
+            lostReported_ = true;
+            events_.push_back({Event::Lost, rc, {}, {}});
+        }
+    }
+    if (lostReported_) {
+        Close();
+    } else {
+        // A connect in progress may have given the library a new socket.
+        if (!readNotifier_ || readNotifier_->socket() != mosquitto_socket(mosq_)) WatchSocket();
+        UpdateWriteWatch();
+    }
+    Dispatch();
+}
+
+void MosquittoClient::WatchSocket() {
+    readNotifier_.reset();
+    writeNotifier_.reset();
+    const int fd = mosq_ ? mosquitto_socket(mosq_) : -1;
+    if (fd < 0) return;
+    readNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(readNotifier_.get(), &QSocketNotifier::activated, this, &MosquittoClient::ReadReady);
+    writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    connect(writeNotifier_.get(), &QSocketNotifier::activated, this, &MosquittoClient::WriteReady);
+    UpdateWriteWatch();
+}
+
+void MosquittoClient::UpdateWriteWatch() {
+    if (writeNotifier_ && mosq_) writeNotifier_->setEnabled(mosquitto_want_write(mosq_));
+}
+
+void MosquittoClient::Close() {
+    misc_.stop();
+    readNotifier_.reset();
+    writeNotifier_.reset();
+    if (mosq_) {
+        mosquitto_destroy(mosq_);
+        mosq_ = nullptr;
+    }
+}
+
+void MosquittoClient::Dispatch() {
+    // A listener that connects again from a callback starts a new list; the rest of the old
+    // one belongs to a connection that is gone.
+    if (dispatching_) return;
+    dispatching_ = true;
+    std::vector<Event> events;
+    events.swap(events_);
+    const uint64_t generation = generation_;
+    for (const Event& event : events) {
+        if (!listener_ || generation != generation_) break;
+        switch (event.kind) {
+            case Event::Connected:
+                listener_->MqttConnected();
+                break;
+            case Event::Refused:
+                listener_->MqttDisconnected(mosquitto_connack_string(event.number));
+                break;
+            case Event::Lost:
+                listener_->MqttDisconnected(event.number == 0 ? "disconnected"
+                                                              : LibraryError(event.number));
+                break;
+            case Event::Published:
+                listener_->MqttPublished(event.number);
+                break;
+            case Event::Message:
+                listener_->MqttMessageArrived(event.topic, event.payload);
+                break;
+        }
+    }
+    dispatching_ = false;
+}
+
+}  // namespace quorvane
