@@ -1,5 +1,7 @@
 #include "delivery/DdeBusNames.h"
 
+#include "strings/HexPair.h"
+
 namespace quorvane {
 
 namespace {
@@ -9,13 +11,6 @@ bool IsAsciiLetter(unsigned char c) {
 }
 bool IsAsciiDigit(unsigned char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -72,9 +67,8 @@ std::optional<std::string> UnescapeDdeNamePart(std::string_view escaped) {
     std::string out;
     while (i < escaped.size()) {
         const auto c = static_cast<unsigned char>(escaped[i]);
-        if (c == '_' && i + 2 < escaped.size() && HexValue(escaped[i + 1]) >= 0 &&
-            HexValue(escaped[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(escaped[i + 1]) * 16 + HexValue(escaped[i + 2]));
+        if (const auto byte = c == '_' ? HexPairAt(escaped, i + 1) : std::nullopt) {
+            out += *byte;
             i += 3;
             continue;
         }

@@ -1,6 +1,7 @@
 #include "mqtt/MqttTopic.h"
 
 #include "config/CodePage.h"
+#include "strings/HexPair.h"
 #include "strings/StringIds.h"
 #include "strings/StringTable.h"
 
@@ -24,13 +25,6 @@ void AppendEscaped(std::string& out, std::string_view bytes) {
 bool NeedsEscape(char32_t cp) {
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == '+' || cp == '#' || cp == '/' ||
            cp == '%';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -61,9 +55,9 @@ std::string UnescapeMqttTopicLevel(std::string_view level) {
     std::string out;
     out.reserve(level.size());
     for (size_t i = 0; i < level.size(); ++i) {
-        if (level[i] == '%' && i + 2 < level.size() && HexValue(level[i + 1]) >= 0 &&
-            HexValue(level[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(level[i + 1]) * 16 + HexValue(level[i + 2]));
+        const auto byte = level[i] == '%' ? HexPairAt(level, i + 1) : std::nullopt;
+        if (byte) {
+            out += *byte;
             i += 2;
         } else {
             out += level[i];

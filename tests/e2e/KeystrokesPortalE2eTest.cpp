@@ -11,6 +11,7 @@
 #include "config/ConfigTestSupport.h"
 #include "e2e/BusTools.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/ScopedEnv.h"
 #include "e2e/SimulatedDevice.h"
 #include "runtime/HotKeys.h"
 #include "strings/StringIds.h"
@@ -29,27 +30,7 @@ constexpr auto kWait = 20s;
 
 using e2e::Occurrences;
 
-// Sets an environment variable for the test's children, and puts it back afterwards.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using e2e::ScopedEnv;
 
 class KeystrokesPortalE2e : public ::testing::Test {
   protected:
@@ -102,10 +83,10 @@ class KeystrokesPortalE2e : public ::testing::Test {
     testing::ScratchFolder folder;
     const std::string errPath = folder.File("program.err");
     // A Wayland desktop whose compositor does not answer us, and no X display.
-    ScopedEnv display{"DISPLAY", nullptr};
+    ScopedEnv display{"DISPLAY", std::nullopt};
     ScopedEnv wayland{"WAYLAND_DISPLAY", "quorvane-test-no-such-wayland"};
     ScopedEnv desktop{"XDG_CURRENT_DESKTOP", "GNOME"};
-    ScopedEnv config{"XDG_CONFIG_HOME", folder.File("config").c_str()};
+    ScopedEnv config{"XDG_CONFIG_HOME", folder.File("config")};
     ChildProcess portal, program;
     e2e::SimulatedDevice sim;
     std::string& received = sim.received;

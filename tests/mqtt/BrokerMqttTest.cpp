@@ -17,6 +17,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/ScopedEnv.h"
 #include "e2e/SimulatedDevice.h"
 
 namespace quorvane {
@@ -53,29 +54,7 @@ bool Accepts(uint16_t port) {
     return ok;
 }
 
-// Sets environment variables for the test's children, and puts them back afterwards.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using e2e::ScopedEnv;
 
 // One line of mosquitto_sub -v: the topic, a space, the payload.
 struct Message {
