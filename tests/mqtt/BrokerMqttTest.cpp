@@ -11,9 +11,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <regex>
+#include <thread>
 
 #include "config/ConfigTestSupport.h"
 #include "e2e/ChildProcess.h"
@@ -221,6 +223,43 @@ class BrokerMqtt : public ::testing::Test {
         for (const Message& m : messages)
             if (m.topic == topic && m.payload == payload) return true;
         return false;
+    }
+    // The log file and standard error have nothing to wait on: polled until the deadline.
+    bool WaitForLogLines(int lines) {
+        const auto deadline = In(kWait);
+        while (e2e::Occurrences(ReadBytes(logPath), "\n") < lines) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            usleep(20000);
+        }
+        return true;
+    }
+    bool WaitForSaid(const std::string& text) {
+        const auto deadline = In(kWait);
+        while (ReadBytes(errPath).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            usleep(20000);
+        }
+        return true;
+    }
+    // Every record number from first to last once in order; a number seen again must be a
+    // repeat of the same message.
+    ::testing::AssertionResult InOrderFrom(uint64_t firstNumber, uint64_t lastNumber) const {
+        std::map<uint64_t, std::string> first;
+        uint64_t newest = firstNumber - 1;
+        for (const auto& [number, payload] : Records()) {
+            if (const auto known = first.find(number); known != first.end()) {
+                if (known->second != payload)
+                    return ::testing::AssertionFailure() << "record " << number << " changed";
+                continue;
+            }
+            if (number != newest + 1)
+                return ::testing::AssertionFailure() << "record " << number << " after " << newest;
+            newest = number;
+            first[number] = payload;
+        }
+        if (newest != lastNumber)
+            return ::testing::AssertionFailure() << "the last record is " << newest;
+        return ::testing::AssertionSuccess();
     }
 
     testing::ScratchFolder folder;
@@ -432,6 +471,219 @@ TEST_F(BrokerMqtt, CommandsFromTheBrokerRunAsFromTheBusAndAreAnswered) {
     for (const Message& m : messages)
         if (m.topic == "quorvane/lab/COM1/cmd/reply") replies.push_back(m.payload);
     EXPECT_EQ(replies, (std::vector<std::string>{"accepted", "refused"}));
+}
+
+TEST_F(BrokerMqtt, RecordsQueuedByARunEndedWhileTheBrokerWasAwayArePublishedByTheNext) {
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    StopBroker();
+    ASSERT_TRUE(StartProgram(20, 20));
+    ASSERT_TRUE(WaitForLogLines(20)) << ReadBytes(errPath);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(In(kWait)), 0) << ReadBytes(errPath);
+    sim.process.Signal(SIGKILL);
+    sim.process.Wait(In(kWait));
+
+    // The next run gets no records of its own: what arrives is what the first one queued.
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartProgram(0, 20));
+    ASSERT_TRUE(Read([&] {
+        const auto records = Records();
+        return !records.empty() && records.back().first == 20;
+    })) << ReadBytes(errPath);
+    EXPECT_TRUE(InOrderFrom(1, 20));
+    // Nothing else is left in the queue behind them.
+    ASSERT_TRUE(ReadAllSentSoFar());
+    EXPECT_TRUE(InOrderFrom(1, 20));
+}
+
+TEST_F(BrokerMqtt, AFullQueueDropsTheOldestKeepsTheNewestAndPublishesTheCount) {
+    // Some 150 bytes a record: 600 of them are more than the 64K bound holds.
+    constexpr int kRecords = 600;
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    StopBroker();
+    ASSERT_TRUE(StartProgram(kRecords, 10, {"--mqtt-queue-limit", "64K"}));
+    ASSERT_TRUE(WaitForLogLines(kRecords))
+        << ReadBytes(errPath) << e2e::Occurrences(ReadBytes(logPath), "\n") << " logged";
+    // Said while the broker is still away, once.
+    const std::string said = "The MQTT queue reached its limit of 65536 bytes";
+    EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath), said), 1) << ReadBytes(errPath);
+
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(Read([&] {
+        const auto records = Records();
+        return !records.empty() && records.back().first == kRecords;
+    })) << ReadBytes(errPath);
+    ASSERT_TRUE(ReadAllSentSoFar());
+    const auto records = Records();
+    ASSERT_GT(records.front().first, 1u) << "nothing was dropped";
+    EXPECT_TRUE(InOrderFrom(records.front().first, kRecords));
+
+    // The count published (the last one retained) and the counts said add up to the records
+    // missing at the front.
+    std::string published;
+    for (const Message& m : messages)
+        if (m.topic == "quorvane/lab/COM1/dropped") published = m.payload;
+    EXPECT_EQ(published, std::to_string(records.front().first - 1));
+    const std::string err = ReadBytes(errPath);
+    const std::regex count("the ([0-9]+) oldest records were dropped");
+    uint64_t saidTotal = 0;
+    for (auto it = std::sregex_iterator(err.begin(), err.end(), count);
+         it != std::sregex_iterator(); ++it)
+        saidTotal += std::stoull((*it)[1]);
+    EXPECT_EQ(saidTotal, records.front().first - 1) << err;
+    EXPECT_LE(e2e::Occurrences(err, said), 2) << err;
+
+    e2e::ChildProcess late;
+    ASSERT_TRUE(late.Start({"/usr/bin/mosquitto_sub", "-h", "127.0.0.1", "-p",
+                            std::to_string(port), "-C", "1", "-t", "quorvane/lab/COM1/dropped"},
+                           folder.File("late.err")));
+    EXPECT_EQ(late.ReadLine(In(kWait)), std::to_string(records.front().first - 1));
+}
+
+TEST_F(BrokerMqtt, ABrokerAddressThatDoesNotParseEndsTheRunWithExitTwo) {
+    const struct {
+        std::string url, said;
+    } cases[] = {
+        {"mqtt://127.0.0.1:99999", "the port in the broker address"},
+        {"http://127.0.0.1", "must start with mqtt:// or mqtts://"},
+        {"mqtt://kim@127.0.0.1", "may hold only a host and a port"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(StartProgram(0, 50, {"--mqtt", c.url}));
+        EXPECT_EQ(program.Wait(In(kWait)), 2) << c.url;
+        EXPECT_NE(ReadBytes(errPath).find(c.said), std::string::npos)
+            << c.url << ": " << ReadBytes(errPath);
+        sim.process.Signal(SIGKILL);
+        sim.process.Wait(In(kWait));
+    }
+}
+
+TEST_F(BrokerMqtt, APasswordFileMissingEndsTheRunAndOneOthersCanReadIsWarnedOf) {
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    const std::string missing = folder.File("no-such-password");
+    ASSERT_TRUE(StartProgram(3, 50, {"--mqtt-user", "kim", "--mqtt-password-file", missing}));
+    EXPECT_EQ(program.Wait(In(kWait)), 1);
+    EXPECT_NE(ReadBytes(errPath).find("The MQTT password file " + missing + " cannot be read"),
+              std::string::npos)
+        << ReadBytes(errPath);
+    sim.process.Signal(SIGKILL);
+    sim.process.Wait(In(kWait));
+
+    // The broker takes anyone: the password is sent, the run goes on, and the file is named.
+    const std::string open = folder.File("open-password");
+    WriteBytes(open, "secret\n");
+    chmod(open.c_str(), 0644);
+    ASSERT_TRUE(StartProgram(3, 50, {"--mqtt-user", "kim", "--mqtt-password-file", open}));
+    ASSERT_TRUE(Read([&] { return RecordsSeen() == 3; })) << ReadBytes(errPath);
+    EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath), "The MQTT password file " + open +
+                                                      " can be read by other users"),
+              1)
+        << ReadBytes(errPath);
+    EXPECT_EQ(ReadBytes(errPath).find("secret"), std::string::npos);
+}
+
+TEST_F(BrokerMqtt, ABrokerThatClosesEachConnectionAtOnceLeavesTheRecordsQueued) {
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    // On the second port: a listener that takes each connection and closes it unread.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    const int yes = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(tlsPort);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 8), 0);
+    std::atomic<int> accepted{0};
+    std::thread closer([&] {
+        for (;;) {
+            const int fd = accept(listener, nullptr, nullptr);
+            if (fd < 0) return;
+            ++accepted;
+            close(fd);
+        }
+    });
+    const auto stopCloser = [&] {
+        shutdown(listener, SHUT_RDWR);
+        closer.join();
+        close(listener);
+    };
+
+    const std::string url = "mqtt://127.0.0.1:" + std::to_string(tlsPort);
+    if (!StartProgram(3, 50, {"--mqtt", url})) {
+        stopCloser();
+        FAIL();
+    }
+    const auto deadline = In(kWait);
+    while (accepted < 3 && std::chrono::steady_clock::now() < deadline) usleep(20000);
+    const bool logged = WaitForLogLines(3);
+    stopCloser();
+    ASSERT_GE(accepted, 3) << ReadBytes(errPath);
+    ASSERT_TRUE(logged) << ReadBytes(errPath);
+    EXPECT_FALSE(program.Wait(In(0ms)).has_value()) << "the run ended: " << ReadBytes(errPath);
+    EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath), "No connection to the MQTT broker " + url), 1)
+        << ReadBytes(errPath);
+    ASSERT_TRUE(ReadAllSentSoFar());
+    EXPECT_EQ(RecordsSeen(), 0u);
+
+    // A real broker on that port then gets the records that waited.
+    StopBroker();
+    WriteBytes(folder.File("broker.conf"), ReadBytes(folder.File("broker.conf")) + "listener " +
+                                               std::to_string(tlsPort) + " 127.0.0.1\n");
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(Read([&] { return RecordsSeen() >= 3; })) << ReadBytes(errPath);
+    EXPECT_TRUE(InOrderFrom(1, 3));
+}
+
+TEST_F(BrokerMqtt, ACommandOfMoreThanOneMegabyteIsRefusedUnrunAndPublishingGoesOn) {
+    constexpr int kRecords = 40;
+    ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
+    ASSERT_TRUE(StartSubscriber());
+    ASSERT_TRUE(StartProgram(kRecords, 100, {"--mqtt-commands"}));
+    ASSERT_TRUE(Read([&] { return Has("quorvane/lab/COM1/status", "online"); }))
+        << ReadBytes(errPath);
+    const auto command = [&](const std::vector<std::string>& message) {
+        std::vector<std::string> args{"/usr/bin/mosquitto_pub", "-h", "127.0.0.1", "-p",
+                                      std::to_string(port), "-q", "1", "-t",
+                                      "quorvane/lab/COM1/cmd"};
+        args.insert(args.end(), message.begin(), message.end());
+        e2e::ChildProcess pub;
+        ASSERT_TRUE(pub.Start(args, folder.File("pub.err"), folder.File("pub.out")));
+        EXPECT_EQ(pub.Wait(In(kWait)), 0) << ReadBytes(folder.File("pub.err"));
+    };
+    // A command the program would run, one byte beyond the bound.
+    std::string big = "{SEND(Big)}";
+    big.resize(1024 * 1024 + 1, ' ');
+    WriteBytes(folder.File("big"), big);
+    command({"-f", folder.File("big")});
+    const auto reply = [&](size_t n) {
+        return Read([&] {
+            size_t replies = 0;
+            for (const Message& m : messages) replies += m.topic == "quorvane/lab/COM1/cmd/reply";
+            return replies == n;
+        });
+    };
+    ASSERT_TRUE(reply(1)) << ReadBytes(errPath);
+    // A command after it still runs, and it reaches the device before anything of the first.
+    command({"-m", "{SEND(Small)}"});
+    ASSERT_TRUE(sim.WaitForReceived("Small", 1, In(kWait))) << sim.received;
+    EXPECT_EQ(sim.received.find("Big"), std::string::npos) << sim.received;
+    ASSERT_TRUE(reply(2)) << ReadBytes(errPath);
+    std::vector<std::string> replies;
+    for (const Message& m : messages)
+        if (m.topic == "quorvane/lab/COM1/cmd/reply") replies.push_back(m.payload);
+    EXPECT_EQ(replies, (std::vector<std::string>{"refused: larger than 1 MB", "accepted"}));
+
+    ASSERT_TRUE(Read([&] {
+        const auto records = Records();
+        return !records.empty() && records.back().first == kRecords;
+    })) << ReadBytes(errPath);
+    EXPECT_TRUE(InOrderFrom(1, kRecords));
+    EXPECT_FALSE(program.Wait(In(0ms)).has_value()) << ReadBytes(errPath);
 }
 
 }  // namespace
