@@ -9,6 +9,7 @@
 #include "delivery/KeyMacroTyper.h"
 #include "delivery/SendKeyMacro.h"
 #include "e2e/ChildProcess.h"
+#include "e2e/SimulatedDevice.h"
 #include "platform/Waiter.h"
 #include "platform/linux/SteadyClock.h"
 #include "platform/linux/WaylandConnection.h"
@@ -95,13 +96,8 @@ class KeystrokesWaylandE2e : public ::testing::Test {
 
     bool StartSim(const std::string& transcript) {
         WriteBytes(folder.File("device.txt"), transcript);
-        if (!sim.Start({QUORVANE_SIM_PROGRAM, "--transcript", folder.File("device.txt")},
-                       folder.File("sim.err")))
-            return false;
-        const auto line = sim.ReadLine(In(20s));
-        if (!line || line->rfind("/dev/", 0) != 0) return false;
-        pty = *line;
-        return true;
+        return sim.Start({"--transcript", folder.File("device.txt")}, folder.File("sim.err"),
+                         In(20s));
     }
 
     testing::ScratchFolder folder;
@@ -114,8 +110,8 @@ class KeystrokesWaylandE2e : public ::testing::Test {
     NoWaiter waiter;
     std::unique_ptr<KeyMacroTyper> typer;
     std::map<std::string, size_t> offsets;
-    ChildProcess sim, program;
-    std::string pty;
+    e2e::SimulatedDevice sim;
+    ChildProcess program;
 };
 
 TEST_F(KeystrokesWaylandE2e, RecordsAreTypedIntoFootAndTheFocusGoesBack) {
@@ -148,7 +144,7 @@ TEST_F(KeystrokesWaylandE2e, RecordsAreTypedIntoFootAndTheFocusGoesBack) {
                  "0 Lot#A-7,Price 3\\x80 (EUR)\\r\n"));
     const std::string config = folder.File("run.qv3");
     WriteBytes(config, testing::Serialize(g));
-    ASSERT_TRUE(program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + pty},
+    ASSERT_TRUE(program.Start({QUORVANE_PROGRAM, "--headless", config, "--port", "COM1=" + sim.pty},
                               errPath, folder.File("program.out")));
 
     const std::string expected =
