@@ -107,10 +107,15 @@ MqttPublisher::MqttPublisher(const MqttSettings& settings, std::string topic,
     : settings_(settings), topic_(std::move(topic)), store_(std::move(store)) {
     tick_.setInterval(kStationTickMs);
     QObject::connect(&tick_, &QTimer::timeout, [this] { station_->Tick(); });
+    // Runs when the event loop is back, after the poll tick that delivered the records.
+    flush_.setSingleShot(true);
+    flush_.setInterval(0);
+    QObject::connect(&flush_, &QTimer::timeout, [this] { station_->Flush(); });
 }
 
 MqttPublisher::~MqttPublisher() {
     tick_.stop();
+    flush_.stop();
     // The station goes before the client it listens to.
     station_.reset();
 }
@@ -122,6 +127,7 @@ void MqttPublisher::Start() {
 
 void MqttPublisher::Stop() {
     tick_.stop();
+    flush_.stop();
     station_->Stop();
 }
 
@@ -133,6 +139,7 @@ void MqttPublisher::RecordDelivered(const DeliveredRecord& delivered) {
     record.ended = LocalTimeNow();
     record.fields = delivered.fields;
     station_->Deliver(record);
+    if (!flush_.isActive()) flush_.start();
 }
 
 }  // namespace quorvane

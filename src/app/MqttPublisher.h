@@ -59,6 +59,7 @@ class MqttPublisher : public RecordListener {
     SteadyClock clock_;
     std::unique_ptr<MqttStation> station_;
     QTimer tick_;
+    QTimer flush_;  // one queue sync and publish after the poll tick that delivered records
 };
 
 }  // namespace quorvane

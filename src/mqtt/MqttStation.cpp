@@ -32,6 +32,7 @@ void MqttStation::Start() {
 
 void MqttStation::Stop() {
     if (!started_) return;
+    Flush();
     started_ = false;
     if (connected_) {
         int id = 0;
@@ -127,10 +128,13 @@ void MqttStation::Deliver(const MqttRecord& record) {
         }
         if (connected_) PublishRetained(item.topic, item.payload, 0);
     }
-    if (connected_) {
-        PublishDropped();
-        PublishWaiting();
-    }
+}
+
+void MqttStation::Flush() {
+    NoteStoreStatus(queue_.Sync());
+    if (!connected_) return;
+    PublishDropped();
+    PublishWaiting();
 }
 
 void MqttStation::PublishWaiting() {
@@ -139,7 +143,9 @@ void MqttStation::PublishWaiting() {
     auto next = std::upper_bound(
         records.begin(), records.end(), lastPublished_,
         [](uint64_t sequence, const QueuedRecord& record) { return sequence < record.sequence; });
+    const uint64_t synced = queue_.SyncedThrough();
     for (; next != records.end() && inFlight_.size() < kMqttRecordsInFlight; ++next) {
+        if (next->sequence > synced) return;  // not durable yet: the next flush sends it
         if (next->acknowledged) {
             lastPublished_ = next->sequence;
             continue;

@@ -1,7 +1,8 @@
 // Publishes the records of one running topic to an MQTT broker without losing any. Every
-// delivered record is pushed to the record queue before it is published (QoS 1), and leaves
-// the queue when the broker confirms it; confirmations arriving out of turn wait for the
-// older ones (RecordQueue). After a reconnect every record still waiting goes out again,
+// delivered record is pushed to the record queue, and is published (QoS 1) only once Flush
+// has made it durable; it leaves the queue when the broker confirms it, and confirmations
+// arriving out of turn wait for the older ones (RecordQueue). The program flushes once the
+// poll tick that delivered records has ended, so the records of one tick cost one disk sync. After a reconnect every record still waiting goes out again,
 // oldest first, so a subscriber sees each record in order, a record at most repeated (and
 // then with its record number) as QoS 1 allows.
 //
@@ -64,8 +65,10 @@ class MqttStation : public MqttClientListener {
     void Start();
     // Says "offline" and ends the connection (the program quits).
     void Stop();
-    // A record was delivered: queued, then published when connected.
+    // A record was delivered: queued, and published by the next Flush when connected.
     void Deliver(const MqttRecord& record);
+    // Makes the records delivered since the last flush durable and publishes them.
+    void Flush();
     // Connects again when the back-off has passed.
     void Tick();
 

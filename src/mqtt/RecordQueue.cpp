@@ -52,6 +52,7 @@ RecordQueueOpenResult RecordQueue::Open() {
         ++result.dropped;
     }
     result.records = records_.size();
+    syncedThrough_ = nextSequence_ - 1;
     if (result.damaged > 0 || result.tornTail || result.dropped > 0) {
         result.rewrite = Rewrite();
         // Nothing may be appended after bad bytes: the next write tries again.
@@ -87,9 +88,19 @@ RecordQueuePushResult RecordQueue::Push(std::string_view payload) {
     std::string entries;
     if (lastDropped != 0) AppendQueueEntry(entries, QueueEntryKind::HeadMark, lastDropped, {});
     AppendQueueEntry(entries, QueueEntryKind::Record, result.sequence, payload);
-    result.status = Write(entries, true, result.sequence);
+    result.status = Write(entries, false, result.sequence);
+    syncDue_ = true;
     if (result.status.ok) result.status = CompactIfLarge();
     return result;
+}
+
+QueueStoreStatus RecordQueue::Sync() {
+    if (!syncDue_) return {};
+    syncDue_ = false;
+    syncedThrough_ = nextSequence_ - 1;
+    QueueStoreStatus status = store_.Sync();
+    if (!status.ok) rewriteNeeded_ = true;
+    return status;
 }
 
 QueueStoreStatus RecordQueue::Acknowledge(uint64_t sequence) {
@@ -157,6 +168,8 @@ QueueStoreStatus RecordQueue::Rewrite() {
     QueueStoreStatus status = store_.Replace(bytes);
     if (status.ok) {
         rewriteNeeded_ = false;
+        syncDue_ = false;
+        syncedThrough_ = nextSequence_ - 1;
         storedBytes_ = bytes.size();
         for (QueuedRecord& r : records_) r.stored = true;
         someUnstored_ = false;

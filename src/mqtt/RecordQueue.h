@@ -57,7 +57,15 @@ class RecordQueue {
     // rewritten without them, so that new entries never follow bad bytes.
     RecordQueueOpenResult Open();
 
+    // Writes the record; it is durable once Sync() has run, so that records coming together
+    // cost one disk sync, not one each.
     RecordQueuePushResult Push(std::string_view payload);
+    // Makes every pushed record durable. A sync that fails leaves them in memory, and the
+    // next write rewrites the store whole: a failed sync says nothing of which bytes made it.
+    QueueStoreStatus Sync();
+    // The newest record that has been through a Sync (or was read by Open): the records up
+    // to it may be published.
+    uint64_t SyncedThrough() const { return syncedThrough_; }
     // The broker confirmed the record of sequence; an unknown sequence (dropped meanwhile)
     // is ignored. The oldest records that are confirmed leave the queue.
     QueueStoreStatus Acknowledge(uint64_t sequence);
@@ -87,6 +95,8 @@ class RecordQueue {
     uint64_t waitingBytes_ = 0;
     uint64_t storedBytes_ = 0;
     uint64_t droppedCount_ = 0;
+    uint64_t syncedThrough_ = 0;
+    bool syncDue_ = false;  // records were written since the last sync
     uint64_t retryCompactAt_ = 0;  // after a failed compaction: the done bytes to try again at
     bool someUnstored_ = false;    // a record's write failed since the last good write
     // A failed write could not be cut back: the store may end in a piece of an entry, so the

@@ -23,6 +23,8 @@ class RecordQueueStore {
     // loss keeps them); otherwise they get there in the system's own time. A failure may
     // leave a part of the bytes stored.
     virtual QueueStoreStatus Append(std::string_view bytes, bool durable) = 0;
+    // Makes everything appended so far durable (one disk sync for many appends).
+    virtual QueueStoreStatus Sync() = 0;
     // Cuts the store back to its first size bytes (after an append that failed part way).
     virtual QueueStoreStatus Truncate(uint64_t size) = 0;
     // Replaces everything with bytes, durably and at once: after a power loss the store holds

@@ -1,7 +1,7 @@
 // A record queue store in memory. Tests read and damage `bytes` directly; failures are set
 // in advance: the next failAppends appends fail after storing failAppendKeeps bytes of
-// what they were given (a write cut short), the next failTruncates truncates and
-// failReplaces replaces fail and keep the bytes as they are.
+// what they were given (a write cut short), the next failSyncs syncs, failTruncates
+// truncates and failReplaces replaces fail and keep the bytes as they are.
 #pragma once
 
 #include <algorithm>
@@ -32,6 +32,15 @@ class FakeRecordQueueStore : public RecordQueueStore {
         appends.push_back(durable);
         return {};
     }
+    QueueStoreStatus Sync() override {
+        if (failSyncs > 0) {
+            --failSyncs;
+            return {false, "Input/output error"};
+        }
+        ++syncs;
+        syncedBytes = bytes.size();
+        return {};
+    }
     QueueStoreStatus Truncate(uint64_t size) override {
         if (failTruncates > 0) {
             --failTruncates;
@@ -53,6 +62,9 @@ class FakeRecordQueueStore : public RecordQueueStore {
 
     std::string bytes;
     std::vector<bool> appends;  // the durable flag of each append that succeeded
+    int syncs = 0;           // syncs that succeeded
+    size_t syncedBytes = 0;  // the size of bytes at the last of them
+    int failSyncs = 0;
     int replaces = 0;
     int truncates = 0;
     int failTruncates = 0;

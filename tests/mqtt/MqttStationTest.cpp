@@ -45,7 +45,12 @@ class MqttStationTest : public ::testing::Test {
         return *station_;
     }
 
+    // One record delivered by a poll tick of its own, and the flush after it.
     void Deliver(uint64_t number, std::vector<std::string> fields = {"12.5"}) {
+        DeliverOnly(number, std::move(fields));
+        Station().Flush();
+    }
+    void DeliverOnly(uint64_t number, std::vector<std::string> fields = {"12.5"}) {
         MqttRecord record;
         record.station = "lab";
         record.topic = "COM1";
@@ -98,6 +103,24 @@ TEST_F(MqttStationTest, RecordsWaitForTheBrokerAndGoOutInOrder) {
     EXPECT_EQ(Records(), (Pairs{{1, 1}, {1, 2}, {1, 3}}));
     for (uint64_t n : {1, 2, 3}) client_.Acknowledge(IdOfRecord(n, 1));
     EXPECT_TRUE(queue_.Empty());
+}
+
+TEST_F(MqttStationTest, TheRecordsOfOneTickShareOneSyncAndGoOutOnlyAfterIt) {
+    Station().Start();
+    client_.AcceptConnection();
+    for (uint64_t n = 1; n <= 3; ++n) DeliverOnly(n);
+    EXPECT_TRUE(Records().empty()) << "published before it is on the disk";
+    EXPECT_EQ(store_.syncs, 0);
+    Station().Flush();
+    EXPECT_EQ(store_.syncs, 1);
+    EXPECT_EQ(Records(), (Pairs{{1, 1}, {1, 2}, {1, 3}}));
+    // A confirmation lets older synced records out, never one still waiting for its sync.
+    DeliverOnly(4);
+    client_.Acknowledge(IdOfRecord(1, 1));
+    EXPECT_EQ(Records().size(), 3u);
+    // The program's end syncs what the last tick delivered.
+    Station().Stop();
+    EXPECT_EQ(store_.syncs, 2);
 }
 
 TEST_F(MqttStationTest, AfterADisconnectEveryUnconfirmedRecordGoesOutAgainInOrder) {

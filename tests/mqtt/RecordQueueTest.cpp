@@ -80,15 +80,44 @@ TEST(RecordQueue, OrderKeptAcrossReopenAndSequencesGoOn) {
     EXPECT_EQ(store.replaces, 0) << "a clean store is only appended to";
 }
 
-TEST(RecordQueue, RecordsAreDurableHeadMarksAreNot) {
+TEST(RecordQueue, RecordsBecomeDurableTogetherAtTheSync) {
     FakeRecordQueueStore store;
     RecordQueue queue(store, kLimit);
     queue.Open();
-    const uint64_t s = queue.Push("a").sequence;
-    queue.Acknowledge(s);
-    EXPECT_EQ(store.appends, (std::vector<bool>{true, false}));
+    const uint64_t a = queue.Push("a").sequence;
+    const uint64_t b = queue.Push("b").sequence;
+    EXPECT_LT(queue.SyncedThrough(), a);
+    ASSERT_TRUE(queue.Sync().ok);
+    EXPECT_EQ(queue.SyncedThrough(), b);
+    EXPECT_EQ(store.syncs, 1);
+    EXPECT_EQ(store.syncedBytes, store.bytes.size());
+    EXPECT_TRUE(queue.Sync().ok);
+    EXPECT_EQ(store.syncs, 1) << "nothing new: no sync";
+    queue.Acknowledge(a);
+    queue.Acknowledge(b);
+    EXPECT_EQ(store.appends, std::vector<bool>(4, false));  // two records, two head marks
+    EXPECT_EQ(store.syncs, 1) << "a lost head mark only repeats records";
     EXPECT_TRUE(queue.Empty());
     EXPECT_TRUE(Reopened(store).empty());
+    // What Open reads is on the disk already.
+    PushAll(queue, Numbered(1, 2));
+    RecordQueue restarted(store, kLimit);
+    restarted.Open();
+    EXPECT_EQ(restarted.SyncedThrough(), restarted.Records().back().sequence);
+}
+
+TEST(RecordQueue, AFailedSyncRewritesTheStoreWholeAtTheNextWrite) {
+    FakeRecordQueueStore store;
+    RecordQueue queue(store, kLimit);
+    queue.Open();
+    PushAll(queue, Numbered(1, 2));
+    store.failSyncs = 1;
+    EXPECT_FALSE(queue.Sync().ok);
+    // Still published: the records are kept in memory.
+    EXPECT_EQ(queue.SyncedThrough(), queue.Records().back().sequence);
+    queue.Push("record 3");
+    EXPECT_EQ(store.replaces, 1);
+    EXPECT_EQ(Reopened(store), Numbered(1, 3));
 }
 
 TEST(RecordQueue, ConfirmationsOutOfOrderWaitForTheOldest) {

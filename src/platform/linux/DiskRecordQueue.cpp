@@ -139,6 +139,12 @@ QueueStoreStatus DiskRecordQueue::Append(std::string_view bytes, bool durable) {
     return {};
 }
 
+QueueStoreStatus DiskRecordQueue::Sync() {
+    if (fd_ < 0) return Failure(EBADF);
+    if (::fdatasync(fd_) != 0) return Failure(errno);
+    return {};
+}
+
 QueueStoreStatus DiskRecordQueue::Truncate(uint64_t size) {
     if (fd_ < 0) return Failure(EBADF);
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return Failure(errno);

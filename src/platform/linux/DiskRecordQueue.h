@@ -32,6 +32,7 @@ class DiskRecordQueue final : public RecordQueueStore {
 
     QueueStoreStatus ReadAll(std::string& bytes) override;
     QueueStoreStatus Append(std::string_view bytes, bool durable) override;
+    QueueStoreStatus Sync() override;
     QueueStoreStatus Truncate(uint64_t size) override;
     QueueStoreStatus Replace(std::string_view bytes) override;
 
