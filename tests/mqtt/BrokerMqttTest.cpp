@@ -2,11 +2,8 @@
 // port of the loopback, fed by the simulated meter: a subscriber sees every record in order
 // with its fields, the retained items and the station's status; a broker that goes away while
 // records flow and comes back loses none of them.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +18,7 @@
 #include "e2e/ChildProcess.h"
 #include "e2e/ScopedEnv.h"
 #include "e2e/SimulatedDevice.h"
+#include "mqtt/LocalBroker.h"
 
 namespace quorvane {
 namespace {
@@ -32,29 +30,7 @@ using testing::WriteBytes;
 
 constexpr auto kWait = 20s;
 
-// A port nobody listens on now (the kernel's choice for an ephemeral bind).
-uint16_t FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
-bool Accepts(uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return ok;
-}
+using testing::FreePort;
 
 using e2e::ScopedEnv;
 
@@ -84,13 +60,7 @@ class BrokerMqtt : public ::testing::Test {
         if (!broker.Start({"/usr/sbin/mosquitto", "-c", folder.File("broker.conf")},
                           folder.File("broker.err"), folder.File("broker.out")))
             return false;
-        const auto deadline = In(kWait);
-        while (!Accepts(port)) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            // Connecting has nothing to wait on until the broker listens.
-            usleep(20000);
-        }
-        return true;
+        return testing::WaitUntilAccepts(port, In(kWait));
     }
     void StopBroker() {
         broker.Signal(SIGTERM);

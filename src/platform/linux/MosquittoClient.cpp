@@ -1,9 +1,13 @@
 #include "platform/linux/MosquittoClient.h"
 
 #include <mosquitto.h>
+#include <netdb.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 namespace quorvane {
 namespace {
@@ -11,6 +15,19 @@ namespace {
 std::string LibraryError(int rc) {
     if (rc == MOSQ_ERR_ERRNO) return std::strerror(errno);
     return mosquitto_strerror(rc);
+}
+
+// The library says only "Lookup error." of a host name it could not look up; the resolver's
+// own reason ("Name or service not known") is asked again for the message.
+std::string ConnectError(int rc, const std::string& host) {
+    if (rc != MOSQ_ERR_EAI) return LibraryError(rc);
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int lookup = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (found) ::freeaddrinfo(found);
+    if (lookup == 0 || lookup == EAI_SYSTEM) return LibraryError(rc);
+    return host + ": " + ::gai_strerror(lookup);
 }
 
 MqttStatus Failed(int rc) {
@@ -45,9 +62,12 @@ MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
     events_.clear();
     lostReported_ = false;
     ++generation_;
-    // clean session: what the broker never confirmed is the station's to send again.
-    mosq_ = mosquitto_new(options.clientId.c_str(), true, this);
-    if (!mosq_) return {false, std::strerror(errno)};
+    // clean session: what the broker never confirmed is the station's to send again. No
+    // user data until the instance is back from the connect thread: a callback raised there
+    // must not reach this object.
+    mosquitto* mosq = mosquitto_new(options.clientId.c_str(), true, nullptr);
+    if (!mosq) return {false, std::strerror(errno)};
+    mosq_ = mosq;
     mosquitto_connect_callback_set(mosq_, &MosquittoClient::OnConnect);
     mosquitto_disconnect_callback_set(mosq_, &MosquittoClient::OnDisconnect);
     mosquitto_publish_callback_set(mosq_, &MosquittoClient::OnPublish);
@@ -71,17 +91,59 @@ MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
                                options.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr,
                                nullptr, nullptr);
     }
-    if (rc == MOSQ_ERR_SUCCESS)
-        rc = mosquitto_connect_async(mosq_, options.host.c_str(), options.port,
-                                     options.keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
         const MqttStatus status = Failed(rc);
         Close();
         return status;
     }
+    auto pending = std::make_shared<PendingConnect>();
+    pending->mosq = std::exchange(mosq_, nullptr);
+    pending_ = pending;
+    std::thread([this, pending, host = options.host, port = options.port,
+                 keepAlive = options.keepAliveSeconds] {
+        const int rc = mosquitto_connect_async(pending->mosq, host.c_str(), port, keepAlive);
+        const std::string error = rc == MOSQ_ERR_SUCCESS ? std::string() : ConnectError(rc, host);
+        const std::lock_guard lock(pending->mutex);
+        if (pending->abandoned) {
+            mosquitto_destroy(pending->mosq);
+            return;
+        }
+        pending->done = true;
+        pending->rc = rc;
+        pending->error = error;
+        // Queued to this object: dropped with it, and then Abandon destroys the instance.
+        QMetaObject::invokeMethod(
+            this, [this, pending] { ConnectReturned(pending); }, Qt::QueuedConnection);
+    }).detach();
+    return {};
+}
+
+void MosquittoClient::ConnectReturned(const std::shared_ptr<PendingConnect>& pending) {
+    {
+        const std::lock_guard lock(pending->mutex);
+        if (pending->abandoned) return;
+        pending->abandoned = true;  // taken: nobody else destroys it
+    }
+    pending_.reset();
+    mosq_ = pending->mosq;
+    if (pending->rc != MOSQ_ERR_SUCCESS) {
+        Close();
+        if (listener_) listener_->MqttDisconnected(pending->error);
+        return;
+    }
+    mosquitto_user_data_set(mosq_, this);
     WatchSocket();
     misc_.start();
-    return {};
+}
+
+void MosquittoClient::AbandonPending() {
+    if (!pending_) return;
+    {
+        const std::lock_guard lock(pending_->mutex);
+        if (pending_->done && !pending_->abandoned) mosquitto_destroy(pending_->mosq);
+        pending_->abandoned = true;
+    }
+    pending_.reset();
 }
 
 void MosquittoClient::Disconnect() {
@@ -116,6 +178,7 @@ MqttStatus MosquittoClient::Subscribe(const std::string& topic, int qos) {
 
 void MosquittoClient::OnConnect(mosquitto*, void* self, int rc) {
     auto* client = static_cast<MosquittoClient*>(self);
+    if (!client) return;
     if (rc == 0) {
         client->events_.push_back({Event::Connected, 0, {}, {}});
     } else if (!client->lostReported_) {
@@ -126,17 +189,19 @@ void MosquittoClient::OnConnect(mosquitto*, void* self, int rc) {
 
 void MosquittoClient::OnDisconnect(mosquitto*, void* self, int rc) {
     auto* client = static_cast<MosquittoClient*>(self);
+    if (!client) return;
     if (client->lostReported_) return;
     client->lostReported_ = true;
     client->events_.push_back({Event::Lost, rc, {}, {}});
 }
 
 void MosquittoClient::OnPublish(mosquitto*, void* self, int mid) {
-    static_cast<MosquittoClient*>(self)->events_.push_back({Event::Published, mid, {}, {}});
+    if (self) static_cast<MosquittoClient*>(self)->events_.push_back({Event::Published, mid, {}, {}});
 }
 
 void MosquittoClient::OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
     auto* client = static_cast<MosquittoClient*>(self);
+    if (!client) return;
     Event event{Event::Message, 0, message->topic ? message->topic : "", {}};
     if (message->payload && message->payloadlen > 0)
         event.payload.assign(static_cast<const char*>(message->payload),
@@ -190,6 +255,7 @@ void MosquittoClient::UpdateWriteWatch() {
 }
 
 void MosquittoClient::Close() {
+    AbandonPending();
     misc_.stop();
     readNotifier_.reset();
     writeNotifier_.reset();

@@ -1,7 +1,10 @@
 // The MQTT client over libmosquitto, driven from the Qt event loop: a socket notifier reads
 // whenever the broker sends, a second one writes while the library has bytes waiting, and a
 // one-second timer runs the library's keep-alive and retry work. No call waits on the
-// network, except that the library resolves the broker's host name inside Connect.
+// network: the library looks the broker's host name up and opens the socket inside its
+// connect call, so that call runs on a thread of its own, and the instance comes back to the
+// event loop when it returns (a slow name server holds up the connection, never the poll
+// tick). Until then nothing else touches the instance.
 //
 // Each Connect makes a new libmosquitto instance, so that messages of an old connection are
 // never resent by the library behind the station's back. Events raised inside a library
@@ -14,6 +17,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -44,6 +48,20 @@ class MosquittoClient final : public QObject, public MqttClient {
         std::string topic, payload;
     };
 
+    // A connect call running on its own thread. Whoever comes last destroys the instance of
+    // a connect the client no longer waits for: the thread, or Abandon once it is done.
+    struct PendingConnect {
+        std::mutex mutex;
+        mosquitto* mosq = nullptr;
+        bool done = false;       // the call returned and its outcome is on its way
+        bool abandoned = false;  // the client went on without it
+        int rc = 0;
+        std::string error;  // the call's reason when rc is not success
+    };
+
+    void ConnectReturned(const std::shared_ptr<PendingConnect>& pending);
+    void AbandonPending();
+
     static void OnConnect(mosquitto*, void* self, int rc);
     static void OnDisconnect(mosquitto*, void* self, int rc);
     static void OnPublish(mosquitto*, void* self, int mid);
@@ -61,6 +79,7 @@ class MosquittoClient final : public QObject, public MqttClient {
 
     MqttClientListener* listener_ = nullptr;
     mosquitto* mosq_ = nullptr;
+    std::shared_ptr<PendingConnect> pending_;
     std::unique_ptr<QSocketNotifier> readNotifier_;
     std::unique_ptr<QSocketNotifier> writeNotifier_;
     QTimer misc_;
