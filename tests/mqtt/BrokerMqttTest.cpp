@@ -357,7 +357,7 @@ TEST_F(BrokerMqtt, RecordsOfARunStartedBeforeTheBrokerWaitForIt) {
         << ReadBytes(errPath);
 }
 
-TEST_F(BrokerMqtt, OverTlsWithTheCaFileAndNotWithAnotherCa) {
+TEST_F(BrokerMqtt, OverTlsWithTheCaFileOrTheSystemsAndNotWithAnotherCa) {
     ASSERT_TRUE(AddTlsListener());
     ASSERT_TRUE(StartBroker()) << ReadBytes(folder.File("broker.err"));
     ASSERT_TRUE(StartSubscriber());
@@ -381,6 +381,16 @@ TEST_F(BrokerMqtt, OverTlsWithTheCaFileAndNotWithAnotherCa) {
     // Nothing of the second run reached the subscriber.
     ASSERT_TRUE(ReadAllSentSoFar());
     EXPECT_EQ(RecordsSeen(), 3u);
+    program.Signal(SIGTERM);
+    program.Wait(In(kWait));
+
+    // Without --mqtt-ca, the certificate authorities the system's OpenSSL trusts: here the
+    // test CA, through the variable OpenSSL reads.
+    sim.process.Signal(SIGKILL);
+    sim.process.Wait(In(kWait));
+    ScopedEnv trusted{"SSL_CERT_FILE", folder.File("ca.pem")};
+    ASSERT_TRUE(StartProgram(3, 50, {"--mqtt", url}));
+    ASSERT_TRUE(Read([&] { return RecordsSeen() == 6; })) << ReadBytes(errPath);
 }
 
 TEST_F(BrokerMqtt, AUserWithThePasswordOfItsFileAndNotWithAnother) {

@@ -86,10 +86,12 @@ MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
                                 options.will.payload.data(), options.will.qos, options.will.retain);
     }
     if (rc == MOSQ_ERR_SUCCESS && options.tls) {
-        // Without a file of its own, the system's certificate authorities (Debian's folder).
-        rc = mosquitto_tls_set(mosq_, options.caFile.empty() ? nullptr : options.caFile.c_str(),
-                               options.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr,
-                               nullptr, nullptr);
+        // Without a file of its own, the system's certificate authorities, found as OpenSSL
+        // finds them (SSL_CERT_FILE and SSL_CERT_DIR are heeded).
+        rc = options.caFile.empty()
+                 ? mosquitto_int_option(mosq_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                 : mosquitto_tls_set(mosq_, options.caFile.c_str(), nullptr, nullptr, nullptr,
+                                     nullptr);
     }
     if (rc != MOSQ_ERR_SUCCESS) {
         const MqttStatus status = Failed(rc);

@@ -47,35 +47,41 @@ class MainFormMqttTest : public ::testing::Test {
     MainForm form{g, messages, locale, PortDeviceMap(folder.File("ports.ini"))};
 };
 
-TEST_F(MainFormMqttTest, TheRuntimeWindowPublishesWithTheSettingsOfTheSetupWindow) {
+TEST_F(MainFormMqttTest, EachActivationPublishesWithTheSettingsOfTheSetupWindow) {
     MqttSettings settings;
     // Port 9 (discard) on the loopback: nothing listens there on a test machine.
     settings.broker = {false, "127.0.0.1", 9};
     settings.url = "mqtt://127.0.0.1:9";
     settings.station = "desk";
     form.SetMqtt(settings);
-    MenuItem(form, kStrMenuActivateVirtual)->trigger();
-    ComShow* device = form.VirtualDeviceWindow();
-    ASSERT_NE(device, nullptr);
-    ASSERT_NE(form.Runtime(), nullptr);
-
-    QWidget* box = Child(device, "OutputBuffer");
-    box->setFocus();
-    QTest::keyClicks(box, "12.5");
-    QTest::keyClick(box, Qt::Key_Return);
-    Click(device, "SendButton");
     const std::string queue = folder.File("state/Quorvane/mqtt-COM2.queue");
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            return std::filesystem::exists(queue) &&
-                   testing::ReadBytes(queue).find("\"fields\":[\"12.5\\u000D\"]") !=
-                       std::string::npos;
-        },
-        5000));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return Said("No connection to the MQTT broker") == 1; }, 5000));
-    form.Runtime()->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.Runtime() == nullptr; }, 5000));
+    // A second activation opens the queue the first one held: closed with its window.
+    for (const char* reading : {"12.5", "13.75"}) {
+        SCOPED_TRACE(reading);
+        MenuItem(form, kStrMenuActivateVirtual)->trigger();
+        ComShow* device = form.VirtualDeviceWindow();
+        ASSERT_NE(device, nullptr);
+        ASSERT_NE(form.Runtime(), nullptr);
+
+        QWidget* box = Child(device, "OutputBuffer");
+        box->setFocus();
+        QTest::keyClicks(box, reading);
+        QTest::keyClick(box, Qt::Key_Return);
+        Click(device, "SendButton");
+        const std::string field = std::string("\"fields\":[\"") + reading + "\\u000D\"]";
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return std::filesystem::exists(queue) &&
+                       testing::ReadBytes(queue).find(field) != std::string::npos;
+            },
+            5000));
+        form.Runtime()->close();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.Runtime() == nullptr; }, 5000));
+    }
+    // The first record still waits for the broker with the second.
+    EXPECT_NE(testing::ReadBytes(queue).find("\"fields\":[\"12.5\\u000D\"]"), std::string::npos);
+    EXPECT_EQ(Said("No connection to the MQTT broker"), 2u) << "once for each activation";
+    EXPECT_EQ(Said("in use"), 0u);
 }
 
 }  // namespace
