@@ -18,7 +18,7 @@ import socket
 import subprocess
 import sys
 import tempfile
-import termios
+import threading
 import time
 import tty
 
@@ -43,22 +43,33 @@ def wait_for(condition, seconds, what):
 
 
 class Subscriber:
-    """mosquitto_sub on one topic filter; lines are 'arrival-seconds payload'."""
+    """mosquitto_sub on one topic filter; lines are 'arrival-seconds payload'.
+
+    Its output is read as it comes: a pipe left unread fills at 64 KiB, the subscriber then
+    waits to write, and the arrival times it takes after that are late."""
 
     def __init__(self, port, topic, count):
         self.count = count
+        self.lines = []
         self.process = subprocess.Popen(
             ["mosquitto_sub", "-h", "127.0.0.1", "-p", str(port), "-q", "1", "-t", topic,
              "-C", str(count), "-F", "%U %p"],
             stdout=subprocess.PIPE, text=True)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.append(line.rstrip("\n"))
 
     def collect(self, seconds):
         try:
-            out, _ = self.process.communicate(timeout=seconds)
+            self.process.wait(timeout=seconds)
         except subprocess.TimeoutExpired:
             self.process.kill()
-            out, _ = self.process.communicate()
-        lines = [line.split(" ", 1) for line in out.splitlines() if " " in line]
+            self.process.wait()
+        self.reader.join()
+        lines = [line.split(" ", 1) for line in self.lines if " " in line]
         return [(float(t), payload) for t, payload in lines]
 
 
