@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -110,10 +111,13 @@ TEST_F(MosquittoClientMqtt, AConnectGivenUpIsNeverHeardOf) {
     ASSERT_TRUE(StartBroker());
     Heard heard;
     {
-        // Gone with its client while the lookup may still run: nothing reaches anyone.
+        // Gone with its client while the connect call may still run: nothing reaches anyone,
+        // not even the broker, which would otherwise publish its (retained) will.
         MosquittoClient gone;
         gone.SetListener(&heard);
-        ASSERT_TRUE(gone.Connect(To("localhost")).ok);
+        MqttConnectOptions options = To("localhost");
+        options.will = {"quorvane/test/will", "offline", 1, true};
+        ASSERT_TRUE(gone.Connect(options).ok);
     }
     MosquittoClient client;
     client.SetListener(&heard);
@@ -122,6 +126,16 @@ TEST_F(MosquittoClientMqtt, AConnectGivenUpIsNeverHeardOf) {
     ASSERT_TRUE(RunUntil([&] { return !heard.events.empty(); }));
     RunUntil([] { return false; }, 300ms);
     EXPECT_EQ(heard.events, std::vector<std::string>{"connected"});
+    ASSERT_TRUE(client.Subscribe("quorvane/test/#", 1).ok);
+    int id = 0;
+    ASSERT_TRUE(client.Publish("quorvane/test/probe", "probe", 1, false, id).ok);
+    ASSERT_TRUE(RunUntil([&] {
+        return std::find(heard.events.begin(), heard.events.end(),
+                         "message quorvane/test/probe") != heard.events.end();
+    }));
+    EXPECT_EQ(std::find(heard.events.begin(), heard.events.end(), "message quorvane/test/will"),
+              heard.events.end())
+        << "the given-up connect reached the broker";
     // Disconnected while connecting: no event either.
     heard.events.clear();
     ASSERT_TRUE(client.Connect(To("localhost")).ok);

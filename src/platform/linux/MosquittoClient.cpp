@@ -98,6 +98,11 @@ MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
         Close();
         return status;
     }
+    // Told it is driven by another thread, the library only queues the CONNECT packet inside
+    // the connect call; the event loop writes it once the instance is back. A connect given up
+    // meanwhile has sent nothing: the broker never sees its client id, which would push the
+    // live connection of the same id off and publish the will.
+    mosquitto_threaded_set(mosq_, true);
     auto pending = std::make_shared<PendingConnect>();
     pending->mosq = std::exchange(mosq_, nullptr);
     pending_ = pending;
@@ -133,6 +138,7 @@ void MosquittoClient::ConnectReturned(const std::shared_ptr<PendingConnect>& pen
         if (listener_) listener_->MqttDisconnected(pending->error);
         return;
     }
+    mosquitto_threaded_set(mosq_, false);
     mosquitto_user_data_set(mosq_, this);
     WatchSocket();
     misc_.start();
