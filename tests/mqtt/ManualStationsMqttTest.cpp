@@ -408,14 +408,22 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
             << station->Output();
         EXPECT_EQ(station->Output().find("MQTT"), std::string::npos) << station->Output();
     }
-    // Ctrl+C's equal ends station A cleanly, and the broker then holds it offline.
+    // Ctrl+C's equal ends station A cleanly, and it says so: offline.
     stationA.Stop(SIGINT);
     EXPECT_EQ(stationA.Status(), 0) << stationA.Output();
-    Command status(scratch, Example("stations-status").code);
+    const std::string statusCode = Example("stations-status").code;
+    Command status(scratch, statusCode);
     ASSERT_TRUE(status.WaitForExit());
     EXPECT_TRUE(Shows(status.Output(),
                       "quorvane/bench-a/COM1/status offline\nquorvane/bench-b/COM1/status online"))
         << status.Output();
+    // Station B killed without a word: the broker publishes its last will.
+    stationB.Stop(SIGKILL);
+    EXPECT_TRUE(stationB.WaitFor([&] {
+        Command now(scratch, statusCode);
+        return now.WaitForExit() && Shows(now.Output(), "quorvane/bench-a/COM1/status offline\n"
+                                                        "quorvane/bench-b/COM1/status offline");
+    }));
     for (auto it = running.rbegin(); it != running.rend(); ++it) it->second.Stop(SIGTERM);
     EXPECT_FALSE(testing::Accepts(port)) << "the broker is still there";
 }
