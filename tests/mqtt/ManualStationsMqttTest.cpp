@@ -48,31 +48,23 @@ constexpr auto kDeadline = std::chrono::seconds(20);
 const std::string kPage = "stations.html";
 
 enum class Place {
-    Service,   // started in page order and kept running until the end
-    Command,   // run to its end while the services run
-    AclFile,   // the site broker's access control file
+    Service,     // started in page order and kept running until the end
+    Command,     // run to its end while the services run
+    AclFile,     // the site broker's access control file
     BrokerConf,  // the site broker's settings
-    Settings,  // the per-user settings of a station
-    System,    // parsed and its programs looked up, not run
+    Settings,    // the per-user settings of a station
+    System,      // parsed and its programs looked up, not run
 };
 
 const std::map<std::string, Place> kPlaces = {
-    {"stations-broker", Place::Service},
-    {"stations-balance-a", Place::Service},
-    {"stations-balance-b", Place::Service},
-    {"stations-station-a", Place::Service},
-    {"stations-station-b", Place::Service},
-    {"stations-subscriber", Place::Service},
-    {"stations-items", Place::Command},
-    {"stations-status", Place::Command},
-    {"stations-command", Place::Command},
-    {"stations-queue-files", Place::Command},
-    {"stations-acl", Place::AclFile},
-    {"stations-broker-conf", Place::BrokerConf},
-    {"stations-passwords", Place::System},
-    {"stations-password-file", Place::System},
-    {"stations-site-station", Place::System},
-    {"stations-settings", Place::Settings},
+    {"stations-broker", Place::Service},      {"stations-balance-a", Place::Service},
+    {"stations-balance-b", Place::Service},   {"stations-station-a", Place::Service},
+    {"stations-station-b", Place::Service},   {"stations-subscriber", Place::Service},
+    {"stations-items", Place::Command},       {"stations-status", Place::Command},
+    {"stations-command", Place::Command},     {"stations-queue-files", Place::Command},
+    {"stations-acl", Place::AclFile},         {"stations-broker-conf", Place::BrokerConf},
+    {"stations-passwords", Place::System},    {"stations-password-file", Place::System},
+    {"stations-site-station", Place::System}, {"stations-settings", Place::Settings},
 };
 
 std::string KindOf(Place place) {
@@ -421,8 +413,9 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
     stationB.Stop(SIGKILL);
     EXPECT_TRUE(stationB.WaitFor([&] {
         Command now(scratch, statusCode);
-        return now.WaitForExit() && Shows(now.Output(), "quorvane/bench-a/COM1/status offline\n"
-                                                        "quorvane/bench-b/COM1/status offline");
+        return now.WaitForExit() && Shows(now.Output(),
+                                          "quorvane/bench-a/COM1/status offline\n"
+                                          "quorvane/bench-b/COM1/status offline");
     }));
     for (auto it = running.rbegin(); it != running.rend(); ++it) it->second.Stop(SIGTERM);
     EXPECT_FALSE(testing::Accepts(port)) << "the broker is still there";
@@ -445,8 +438,8 @@ std::vector<std::string> ProgramsOf(std::string code) {
 }
 
 // Programs of Debian 12 that this machine (a container) may lack.
-const std::set<std::string> kDebianPrograms = {"sudo", "systemctl", "nano", "install", "chgrp",
-                                               "chmod"};
+const std::set<std::string> kDebianPrograms = {"sudo",    "systemctl", "nano",
+                                               "install", "chgrp",     "chmod"};
 
 TEST(ManualStations, SystemCommandsParseAndNameProgramsThatExist) {
     const auto examples = ExamplesAt(Place::System);
@@ -492,8 +485,8 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
         users.push_back((*m)[2]);
     ASSERT_EQ(users, (std::vector<std::string>{"bench-a", "bench-b", "historian", "supervisor"}));
     for (size_t i = 0; i < users.size(); ++i) {
-        const std::string command = "mosquitto_passwd -b " + std::string(i == 0 ? "-c " : "") +
-                                    f + "quorvane.passwd " + users[i] + " pw-" + users[i] +
+        const std::string command = "mosquitto_passwd -b " + std::string(i == 0 ? "-c " : "") + f +
+                                    "quorvane.passwd " + users[i] + " pw-" + users[i] +
                                     " >/dev/null 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
@@ -511,15 +504,16 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
         ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command;
 
     std::ofstream(f + "quorvane.acl") << acl.code << "\n";
-    std::string brokerConf = Replaced(conf.code, "listener 8883", "listener " + std::to_string(port));
+    std::string brokerConf =
+        Replaced(conf.code, "listener 8883", "listener " + std::to_string(port));
     brokerConf = Replaced(brokerConf, "/etc/mosquitto/certs/broker.pem", f + "broker.pem");
     brokerConf = Replaced(brokerConf, "/etc/mosquitto/certs/broker.key", f + "broker.key");
     brokerConf = Replaced(brokerConf, "/etc/mosquitto/quorvane.passwd", f + "quorvane.passwd");
     brokerConf = Replaced(brokerConf, "/etc/mosquitto/quorvane.acl", f + "quorvane.acl");
     // Run as root, the broker would switch to a user that cannot read the scratch folder.
     const passwd* me = getpwuid(getuid());
-    std::ofstream(f + "broker.conf") << brokerConf << "\nuser " << (me ? me->pw_name : "root")
-                                     << "\n";
+    std::ofstream(f + "broker.conf")
+        << brokerConf << "\nuser " << (me ? me->pw_name : "root") << "\n";
     Command broker(scratch, "exec mosquitto -c '" + f + "broker.conf'");
     ASSERT_TRUE(testing::WaitUntilAccepts(port, Clock::now() + kDeadline)) << [&] {
         broker.Finished();
@@ -527,8 +521,8 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
     }();
 
     // The station: the simulated balance, the demo configuration, the per-user settings.
-    Command balance(scratch, "exec quorvane-sim --profile balance --interval 200 --link '" + f +
-                                 "balance'");
+    Command balance(scratch,
+                    "exec quorvane-sim --profile balance --interval 200 --link '" + f + "balance'");
     ASSERT_TRUE(balance.WaitFor([&] { return Shows(balance.Output(), "/dev/pts/…"); }));
     std::string ini = Replaced(settings.code, "mqtts://broker.example.net:8883",
                                "mqtts://localhost:" + std::to_string(port));
@@ -541,8 +535,8 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
     Command station(scratch, "exec quorvane --headless examples/demo-balance.qv3 --port COM1='" +
                                  f + "balance'");
 
-    const std::string client = "-h localhost -p " + std::to_string(port) + " --cafile '" + f +
-                               "site-ca.crt' ";
+    const std::string client =
+        "-h localhost -p " + std::to_string(port) + " --cafile '" + f + "site-ca.crt' ";
     const auto as = [&](const std::string& user) {
         return client + "-u " + user + " -P pw-" + user + " ";
     };
@@ -570,9 +564,9 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
                             "-m '{SEND(from-supervisor)}'");
     ASSERT_TRUE(rr.WaitForExit()) << rr.Output();
     EXPECT_EQ(Trimmed(rr.Output()), "accepted") << station.Output();
-    EXPECT_TRUE(balance.WaitFor(
-        [&] { return balance.Output().find("from-supervisor") != std::string::npos; }))
-        << balance.Output();
+    EXPECT_TRUE(balance.WaitFor([&] {
+        return balance.Output().find("from-supervisor") != std::string::npos;
+    })) << balance.Output();
     EXPECT_EQ(balance.Output().find("from-historian"), std::string::npos) << balance.Output();
     EXPECT_TRUE(historian.WaitFor([&] {
         return Shows(historian.Output(), "quorvane/bench-a/COM1/cmd/reply accepted");
