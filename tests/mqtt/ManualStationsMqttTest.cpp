@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -328,6 +329,31 @@ uint16_t ListenerPort(const std::string& code) {
     return static_cast<uint16_t>(std::stoi(m[1]));
 }
 
+// The record numbers of station's records in a subscriber's output, in the order they came.
+std::vector<uint64_t> RecordNumbers(const std::string& output, const std::string& station) {
+    std::vector<uint64_t> numbers;
+    const std::regex record("quorvane/" + station + R"(/COM1/record \{.*"record":([0-9]+),.*)");
+    for (const std::string& line : Lines(output)) {
+        std::smatch m;
+        if (std::regex_match(line, m, record)) numbers.push_back(std::stoull(m[1]));
+    }
+    return numbers;
+}
+
+// The readings a station logged: "hh:mm:ss +0012.50 g" lines.
+uint64_t Readings(const std::string& output) {
+    uint64_t n = 0;
+    const std::regex reading(R"([0-9]{2}:[0-9]{2}:[0-9]{2} [+-][0-9.]+ g)");
+    for (const std::string& line : Lines(output)) n += std::regex_match(line, reading);
+    return n;
+}
+
+size_t CountLines(const std::string& output, const std::string& text) {
+    size_t n = 0;
+    for (const std::string& line : Lines(output)) n += line.find(text) != std::string::npos;
+    return n;
+}
+
 TEST(ManualStations, EveryExampleOfThePageHasAPlaceHere) {
     const std::vector<PageExample> examples = manual::PageExamples(kPage);
     std::set<std::string> seen;
@@ -352,8 +378,9 @@ TEST(ManualStations, EveryExampleOfThePageHasAPlaceHere) {
 }
 
 // The walk-through on one machine: broker, two balances, two stations and the subscriber in
-// page order, then the retained items, the status, a command and the queue files; the
-// stations must keep logging all along and end cleanly, saying offline.
+// page order, then the retained items, the status, a command and the queue files; then the
+// broker's outage the page describes, a station's queue published at its next start, and
+// the status of a station ended cleanly and of one killed.
 TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
     const auto services = ExamplesAt(Place::Service);
     ASSERT_EQ(services.size(), 6u);
@@ -375,7 +402,7 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
             << "did not start as the page shows:\n"
             << run.Output();
         if (e.name == "stations-broker") {
-            ASSERT_TRUE(testing::Accepts(port)) << run.Output();
+            ASSERT_TRUE(testing::WaitUntilAccepts(port, Clock::now() + kDeadline)) << run.Output();
         }
     }
     Command& balanceA = running[1].second;
@@ -400,15 +427,70 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
             << station->Output();
         EXPECT_EQ(station->Output().find("MQTT"), std::string::npos) << station->Output();
     }
-    // Ctrl+C's equal ends station A cleanly, and it says so: offline.
+    // The broker goes away: each station says so once, in the page's words, and goes on
+    // reading. Station A, stopped meanwhile, publishes what waited in its queue at its next
+    // start, in order and before its own records.
+    std::smatch said;
+    const std::string html = manual::PageText(kPage);
+    ASSERT_TRUE(
+        std::regex_search(html, said, std::regex("<pre>(Quorvane: No connection[^<]*)</pre>")));
+    const std::string outage = manual::PlainText(said[1]);
+    const size_t seenBefore = RecordNumbers(running[5].second.Output(), "bench-a").size();
+    ASSERT_GT(seenBefore, 0u);
+    const uint64_t lastSeen = RecordNumbers(running[5].second.Output(), "bench-a").back();
+    running[0].second.Stop(SIGINT);
+    for (Command* station : {&stationA, &stationB}) {
+        EXPECT_TRUE(station->WaitFor([&] { return Shows(station->Output(), outage); }))
+            << station->Output();
+    }
+    const size_t readings = Readings(stationA.Output());
+    EXPECT_TRUE(stationA.WaitFor([&] { return Readings(stationA.Output()) >= readings + 2; }))
+        << stationA.Output();
+    // Ctrl+C's equal ends station A cleanly, its first retries said nothing more.
     stationA.Stop(SIGINT);
     EXPECT_EQ(stationA.Status(), 0) << stationA.Output();
+    EXPECT_EQ(CountLines(stationA.Output(), "No connection to the MQTT broker"), 1u)
+        << stationA.Output();
+    const uint64_t lastLogged = Readings(stationA.Output());
+
+    Command broker(scratch, services[0].code);
+    ASSERT_TRUE(broker.WaitFor([&] { return Shows(broker.Output(), services[0].output); }) &&
+                testing::WaitUntilAccepts(port, Clock::now() + kDeadline))
+        << broker.Output();
+    // A subscriber of the page's kind, subscribed once a probe came through.
+    Command fresh(scratch, services[5].code);
+    const std::string probe = "mosquitto_pub -h localhost -p " + std::to_string(port) +
+                              " -t quorvane/probe/x/record -m probe";
+    ASSERT_TRUE(fresh.WaitFor([&] {
+        Command pub(scratch, probe);
+        pub.WaitForExit();
+        return fresh.Output().find("quorvane/probe/x/record probe") != std::string::npos;
+    })) << fresh.Output();
+    Command stationAgain(scratch, services[3].code);
+    ASSERT_TRUE(fresh.WaitFor([&] {
+        const auto numbers = RecordNumbers(fresh.Output(), "bench-a");
+        return std::find(numbers.begin(), numbers.end(), 1u) != numbers.end();
+    })) << fresh.Output()
+        << stationAgain.Output();
+    const auto numbers = RecordNumbers(fresh.Output(), "bench-a");
+    const auto first = std::find(numbers.begin(), numbers.end(), 1u);
+    ASSERT_NE(first, numbers.begin()) << "nothing of the queue came: " << fresh.Output();
+    // What the broker had not confirmed may come again; nothing is missing or out of order.
+    EXPECT_LE(numbers.front(), lastSeen + 1) << fresh.Output();
+    for (auto n = numbers.begin(); n + 1 != first; ++n)
+        EXPECT_EQ(*(n + 1), *n + 1) << fresh.Output();
+    EXPECT_EQ(*(first - 1), lastLogged) << fresh.Output();
+
+    // Ended cleanly, station A says so: offline.
+    stationAgain.Stop(SIGINT);
+    EXPECT_EQ(stationAgain.Status(), 0) << stationAgain.Output();
     const std::string statusCode = Example("stations-status").code;
-    Command status(scratch, statusCode);
-    ASSERT_TRUE(status.WaitForExit());
-    EXPECT_TRUE(Shows(status.Output(),
-                      "quorvane/bench-a/COM1/status offline\nquorvane/bench-b/COM1/status online"))
-        << status.Output();
+    EXPECT_TRUE(stationB.WaitFor([&] {
+        Command now(scratch, statusCode);
+        return now.WaitForExit() && Shows(now.Output(),
+                                          "quorvane/bench-a/COM1/status offline\n"
+                                          "quorvane/bench-b/COM1/status online");
+    })) << stationB.Output();
     // Station B killed without a word: the broker publishes its last will.
     stationB.Stop(SIGKILL);
     EXPECT_TRUE(stationB.WaitFor([&] {
@@ -417,6 +499,8 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
                                           "quorvane/bench-a/COM1/status offline\n"
                                           "quorvane/bench-b/COM1/status offline");
     }));
+    fresh.Stop(SIGTERM);
+    broker.Stop(SIGTERM);
     for (auto it = running.rbegin(); it != running.rend(); ++it) it->second.Stop(SIGTERM);
     EXPECT_FALSE(testing::Accepts(port)) << "the broker is still there";
 }
