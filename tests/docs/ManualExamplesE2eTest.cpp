@@ -9,7 +9,8 @@
 // Each example name has a place in kHandled below, and each place is run by one test, which
 // takes its examples from the pages: an example the table does not know fails, and so does a
 // table entry that no page has any more. The examples of dbus.html run in
-// tests/delivery/DdeManualDbusTest.cpp against a server with known fields.
+// tests/delivery/DdeManualDbusTest.cpp against a server with known fields, those of
+// stations.html in tests/mqtt/ManualStationsMqttTest.cpp against a broker of their own.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -91,11 +92,17 @@ std::string KindOf(Place place) {
     }
 }
 
-// The pages this test runs: every page but the D-Bus page.
+// The pages whose examples another test runs, and that test.
+const std::map<std::string, std::string> kRunElsewhere = {
+    {"dbus.html", "tests/delivery/DdeManualDbusTest.cpp"},
+    {"stations.html", "tests/mqtt/ManualStationsMqttTest.cpp"},
+};
+
+// The pages this test runs: every page but those.
 std::vector<PageExample> Examples() {
     std::vector<PageExample> all;
     for (PageExample& e : manual::AllExamples()) {
-        if (e.page != "dbus.html") all.push_back(std::move(e));
+        if (!kRunElsewhere.count(e.page)) all.push_back(std::move(e));
     }
     return all;
 }
@@ -364,11 +371,15 @@ TEST(ManualExamples, EveryMarkedExampleHasATestAndEveryTestItsExample) {
         EXPECT_EQ(manual::CountOccurrences(html, "data-example=\""), parsed) << page;
         EXPECT_EQ(manual::CountOccurrences(html, "<pre class=\"output\""), outputs) << page;
     }
-    // The D-Bus page's examples are run by the D-Bus test, from that page.
-    const std::string dbusTest = manual::ReadWholeFile(std::string(QUORVANE_SOURCE_DIR) +
-                                                       "/tests/delivery/DdeManualDbusTest.cpp");
-    EXPECT_NE(dbusTest.find("\"dbus.html\""), std::string::npos);
-    EXPECT_FALSE(manual::PageExamples("dbus.html").empty());
+    // The examples of the D-Bus page and of the stations page are run by their own tests,
+    // from those pages.
+    for (const auto& [page, test] : kRunElsewhere) {
+        SCOPED_TRACE(page);
+        const std::string source =
+            manual::ReadWholeFile(std::string(QUORVANE_SOURCE_DIR) + "/" + test);
+        EXPECT_NE(source.find("\"" + page + "\""), std::string::npos) << test;
+        EXPECT_FALSE(manual::PageExamples(page).empty());
+    }
     EXPECT_GE(examples.size(), kHandled.size());
 }
 
