@@ -33,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "docs/ManualCommands.h"
 #include "docs/ManualPages.h"
 
 extern char** environ;
@@ -41,10 +42,15 @@ namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
+using manual::Command;
+using manual::Lines;
 using manual::PageExample;
+using manual::ProgramsOf;
+using manual::RunToEnd;
+using manual::Scratch;
+using manual::Shows;
+using manual::Trimmed;
 using Clock = std::chrono::steady_clock;
-
-constexpr auto kDeadline = std::chrono::seconds(30);
 
 // What is done with an example.
 enum class Place {
@@ -58,21 +64,20 @@ enum class Place {
 };
 
 const std::map<std::string, Place> kHandled = {
-    {"run-demo", Place::System},          {"demo-request", Place::Demo},
-    {"exit-status", Place::Standalone},   {"version", Place::Standalone},
-    {"show-config", Place::Standalone},   {"convert-config", Place::Standalone},
-    {"session-type", Place::Standalone},  {"try-sim", Place::Walkthrough},
-    {"try-headless", Place::Walkthrough}, {"try-items", Place::Walkthrough},
-    {"port-store", Place::PortStore},     {"port-by-id", Place::System},
-    {"headless-unit", Place::UnitFile},   {"service-install", Place::System},
-    {"service-status", Place::System},    {"service-linger", Place::System},
-    {"missing-device", Place::Standalone},
-    {"dialout-check", Place::System},     {"dialout-add", Place::System},
-    {"port-busy", Place::System},         {"kernel-log", Place::System},
-    {"brltty-remove", Place::System},     {"brltty-mask", Place::System},
-    {"modemmanager-mask", Place::System}, {"adapter-ids", Place::System},
-    {"udev-rule", Place::UdevRule},       {"udev-reload", Place::System},
-    {"list-by-id", Place::System},
+    {"run-demo", Place::System},           {"demo-request", Place::Demo},
+    {"exit-status", Place::Standalone},    {"version", Place::Standalone},
+    {"show-config", Place::Standalone},    {"convert-config", Place::Standalone},
+    {"session-type", Place::Standalone},   {"try-sim", Place::Walkthrough},
+    {"try-headless", Place::Walkthrough},  {"try-items", Place::Walkthrough},
+    {"port-store", Place::PortStore},      {"port-by-id", Place::System},
+    {"headless-unit", Place::UnitFile},    {"service-install", Place::System},
+    {"service-status", Place::System},     {"service-linger", Place::System},
+    {"missing-device", Place::Standalone}, {"dialout-check", Place::System},
+    {"dialout-add", Place::System},        {"port-busy", Place::System},
+    {"kernel-log", Place::System},         {"brltty-remove", Place::System},
+    {"brltty-mask", Place::System},        {"modemmanager-mask", Place::System},
+    {"adapter-ids", Place::System},        {"udev-rule", Place::UdevRule},
+    {"udev-reload", Place::System},        {"list-by-id", Place::System},
 };
 
 // Examples of the walk-through that keep running (services) until the others have run.
@@ -114,231 +119,6 @@ std::vector<PageExample> ExamplesAt(Place place) {
         if (it != kHandled.end() && it->second == place) chosen.push_back(std::move(e));
     }
     return chosen;
-}
-
-std::string Trimmed(const std::string& s) {
-    const size_t a = s.find_first_not_of(" \t\r");
-    if (a == std::string::npos) return {};
-    const size_t b = s.find_last_not_of(" \t\r");
-    return s.substr(a, b - a + 1);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-// Whether output shows every line of the page's output block, in order, each on a line of its
-// own (blanks at the ends aside); "…" stands for any text.
-bool Shows(const std::string& output, const std::string& expected) {
-    const std::vector<std::string> got = Lines(output);
-    size_t at = 0;
-    for (const std::string& want : Lines(expected)) {
-        if (Trimmed(want).empty()) continue;
-        std::string pattern;
-        const std::string ellipsis = "\xE2\x80\xA6";  // …
-        std::string rest = Trimmed(want);
-        for (size_t cut; (cut = rest.find(ellipsis)) != std::string::npos;) {
-            pattern += std::regex_replace(rest.substr(0, cut), std::regex(R"([.^$|()\[\]{}*+?\\])"),
-                                          R"(\$&)") +
-                       ".*";
-            rest = rest.substr(cut + ellipsis.size());
-        }
-        pattern += std::regex_replace(rest, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
-        const std::regex line(pattern);
-        while (at < got.size() && !std::regex_match(Trimmed(got[at]), line)) ++at;
-        if (at == got.size()) return false;
-        ++at;
-    }
-    return true;
-}
-
-// The scratch home of a test: HOME, the XDG folders, the examples folder of the checkout as
-// examples/, the built programs first in PATH, no display, a private session bus.
-class Scratch {
-  public:
-    Scratch() {
-        char pattern[] = "/tmp/quorvane-manual.XXXXXX";
-        home_ = mkdtemp(pattern);
-        fs::create_directories(home_ + "/.config");
-        fs::create_directories(home_ + "/.local/share");
-        fs::create_directories(home_ + "/run");
-        fs::permissions(home_ + "/run", fs::perms::owner_all, fs::perm_options::replace);
-        fs::create_directory_symlink(std::string(QUORVANE_SOURCE_DIR) + "/examples",
-                                     home_ + "/examples");
-        const std::string programs = fs::path(QUORVANE_PROGRAM).parent_path().string() + ":" +
-                                     fs::path(QUORVANE_SIM_PROGRAM).parent_path().string();
-        const char* path = std::getenv("PATH");
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            const std::string key = entry.substr(0, entry.find('='));
-            if (key == "HOME" || key == "PATH" || key == "DISPLAY" || key == "WAYLAND_DISPLAY" ||
-                key.rfind("XDG_", 0) == 0 || key.rfind("DBUS_", 0) == 0) {
-                continue;
-            }
-            env_.push_back(entry);
-        }
-        env_.push_back("HOME=" + home_);
-        env_.push_back("PATH=" + programs + ":" + (path ? path : "/usr/bin:/bin"));
-        env_.push_back("XDG_CONFIG_HOME=" + home_ + "/.config");
-        env_.push_back("XDG_DATA_HOME=" + home_ + "/.local/share");
-        env_.push_back("XDG_RUNTIME_DIR=" + home_ + "/run");
-        StartBus();
-    }
-    ~Scratch() {
-        if (busPid_ > 0) kill(busPid_, SIGTERM);
-        std::error_code ignored;
-        fs::remove_all(home_, ignored);
-    }
-    const std::string& Home() const { return home_; }
-    const std::vector<std::string>& Environment() const { return env_; }
-    bool HasBus() const { return busPid_ > 0; }
-
-  private:
-    void StartBus() {
-        const std::string file = home_ + "/bus";
-        const std::string command =
-            "dbus-daemon --session --fork --nopidfile --print-address=1 "
-            "--print-pid=1 >'" +
-            file + "' 2>/dev/null";
-        if (std::system(command.c_str()) != 0) return;
-        std::ifstream in(file);
-        std::string address, pid;
-        std::getline(in, address);
-        std::getline(in, pid);
-        if (address.empty() || pid.empty()) return;
-        busPid_ = std::stoi(pid);
-        env_.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
-    }
-
-    std::string home_;
-    std::vector<std::string> env_;
-    int busPid_ = -1;
-};
-
-// A command run by bash (or a program run directly) in its own process group, standard output
-// and error together read through a pipe.
-class Command {
-  public:
-    Command(const Scratch& scratch, const std::vector<std::string>& argv) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        std::vector<char*> env;
-        for (const std::string& e : scratch.Environment())
-            env.push_back(const_cast<char*>(e.c_str()));
-        env.push_back(nullptr);
-        const std::string home = scratch.Home();
-        pid_ = fork();
-        if (pid_ == 0) {
-            setsid();
-            const int null = open("/dev/null", O_RDONLY);
-            dup2(null, 0);
-            dup2(out[1], 1);
-            dup2(out[1], 2);
-            if (chdir(home.c_str()) != 0) _exit(126);
-            execve(args[0], args.data(), env.data());
-            _exit(127);
-        }
-        close(out[1]);
-        fd_ = out[0];
-        fcntl(fd_, F_SETFL, O_NONBLOCK);
-    }
-    static Command Shell(const Scratch& scratch, const std::string& code) {
-        return Command(scratch, {"/bin/bash", "-c", code});
-    }
-    Command(Command&& other) noexcept
-        : pid_(std::exchange(other.pid_, -1)),
-          fd_(std::exchange(other.fd_, -1)),
-          status_(other.status_),
-          output_(std::move(other.output_)) {}
-    ~Command() {
-        Stop(SIGKILL);
-        if (fd_ >= 0) close(fd_);
-    }
-
-    bool Started() const { return pid_ > 0; }
-    const std::string& Output() const { return output_; }
-    int Status() const { return status_; }  // the exit status; -1 before the end or by a signal
-    bool Finished() {
-        Poll(0);
-        return pid_ < 0;
-    }
-
-    // Reads until pred holds or the deadline passes; false at the deadline.
-    bool WaitFor(const std::function<bool()>& pred) {
-        const auto end = Clock::now() + kDeadline;
-        while (!pred()) {
-            if (Clock::now() > end) return false;
-            Poll(50);
-        }
-        return true;
-    }
-    bool WaitForExit() {
-        return WaitFor([this] { return pid_ < 0; });
-    }
-
-    // Ends the process group with signal and waits for it; true when it had to be ended.
-    bool Stop(int signal = SIGTERM) {
-        if (pid_ < 0) return false;
-        kill(-pid_, signal);
-        const auto end = Clock::now() + std::chrono::seconds(10);
-        while (pid_ > 0 && Clock::now() < end) Poll(20);
-        if (pid_ > 0) {
-            kill(-pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-        return true;
-    }
-
-  private:
-    void Poll(int ms) {
-        if (fd_ >= 0) {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, ms) > 0) {
-                char buffer[4096];
-                ssize_t n;
-                while ((n = read(fd_, buffer, sizeof buffer)) > 0) output_.append(buffer, n);
-            }
-        } else if (ms > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        }
-        if (pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                pid_ = -1;
-                // Whatever is still in the pipe belongs to the output.
-                char buffer[4096];
-                ssize_t n;
-                while (fd_ >= 0 && (n = read(fd_, buffer, sizeof buffer)) > 0)
-                    output_.append(buffer, n);
-            }
-        }
-    }
-
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    int status_ = -1;
-    std::string output_;
-};
-
-// Runs a finished-by-itself example and checks its status and output.
-void RunToEnd(const Scratch& scratch, const PageExample& e) {
-    SCOPED_TRACE(e.page + ": " + e.name);
-    ASSERT_EQ(e.language, "sh");
-    Command run = Command::Shell(scratch, e.code);
-    ASSERT_TRUE(run.Started());
-    ASSERT_TRUE(run.WaitForExit()) << "still running after 30 s:\n" << run.Output();
-    EXPECT_EQ(run.Status(), 0) << run.Output();
-    if (e.hasOutput) {
-        EXPECT_TRUE(Shows(run.Output(), e.output)) << run.Output();
-    }
 }
 
 TEST(ManualExamples, EveryMarkedExampleHasATestAndEveryTestItsExample) {
@@ -452,42 +232,6 @@ TEST(ManualExamples, TheHeadlessWalkThroughWorksAsThePageShows) {
         it->second.Stop(SIGTERM);
         EXPECT_EQ(it->second.Status(), 0) << it->second.Output();
     }
-}
-
-// The programs a shell text runs: the first word of each simple command (after sudo and
-// variable assignments), the continued lines joined first. Commands are split at newlines,
-// pipes, ";" and "&&" outside quotes.
-std::vector<std::string> ProgramsOf(std::string code) {
-    code = std::regex_replace(code, std::regex("\\\\\n"), " ");
-    std::vector<std::string> commands(1);
-    char quote = 0;
-    for (size_t i = 0; i < code.size(); ++i) {
-        const char c = code[i];
-        if (quote) {
-            if (c == quote) quote = 0;
-            commands.back() += c;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-            commands.back() += c;
-        } else if (c == '\n' || c == '|' || c == ';' ||
-                   (c == '&' && i + 1 < code.size() && code[i + 1] == '&')) {
-            if (c == '&') ++i;
-            commands.emplace_back();
-        } else {
-            commands.back() += c;
-        }
-    }
-    std::vector<std::string> programs;
-    for (const std::string& command : commands) {
-        std::istringstream words(command);
-        std::string word;
-        while (words >> word) {
-            if (word.find('=') != std::string::npos && word[0] != '-') continue;  // NAME=value
-            programs.push_back(word);
-            if (word != "sudo") break;
-        }
-    }
-    return programs;
 }
 
 // Programs of Debian 12 that a machine (this one, a container) may lack; each with its

@@ -33,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "docs/ManualCommands.h"
 #include "docs/ManualPages.h"
 #include "mqtt/LocalBroker.h"
 
@@ -42,10 +43,17 @@ namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
+using manual::Command;
+using manual::Lines;
 using manual::PageExample;
+using manual::ProgramsOf;
+using manual::RunToEnd;
+using manual::Scratch;
+using manual::Shows;
+using manual::Trimmed;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kDeadline = std::chrono::seconds(20);
+constexpr auto kDeadline = manual::kCommandDeadline;
 const std::string kPage = "stations.html";
 
 enum class Place {
@@ -96,230 +104,11 @@ PageExample Example(const std::string& name) {
     return {};
 }
 
-std::string Trimmed(const std::string& s) {
-    const size_t a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos) return {};
-    const size_t b = s.find_last_not_of(" \t\r\n");
-    return s.substr(a, b - a + 1);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
     const size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << "no \"" << from << "\" in:\n" << text;
     if (at != std::string::npos) text.replace(at, from.size(), to);
     return text;
-}
-
-// Whether output shows every line of the page's output block, in order, each on a line of its
-// own (blanks at the ends aside); "…" stands for any text.
-bool Shows(const std::string& output, const std::string& expected) {
-    const std::vector<std::string> got = Lines(output);
-    const std::regex special(R"([.^$|()\[\]{}*+?\\])");
-    const std::string ellipsis = "\xE2\x80\xA6";  // …
-    size_t at = 0;
-    for (const std::string& want : Lines(expected)) {
-        if (Trimmed(want).empty()) continue;
-        std::string pattern, rest = Trimmed(want);
-        for (size_t cut; (cut = rest.find(ellipsis)) != std::string::npos;) {
-            pattern += std::regex_replace(rest.substr(0, cut), special, R"(\$&)") + ".*";
-            rest = rest.substr(cut + ellipsis.size());
-        }
-        pattern += std::regex_replace(rest, special, R"(\$&)");
-        const std::regex line(pattern);
-        while (at < got.size() && !std::regex_match(Trimmed(got[at]), line)) ++at;
-        if (at == got.size()) return false;
-        ++at;
-    }
-    return true;
-}
-
-// A reader's scratch home: HOME, the XDG folders but XDG_STATE_HOME (the page relies on its
-// default), examples/ of the checkout, the built programs first in PATH, no display, texts in
-// English, a private session bus.
-class Scratch {
-  public:
-    Scratch() {
-        char pattern[] = "/tmp/quorvane-stations.XXXXXX";
-        home_ = mkdtemp(pattern);
-        fs::create_directories(home_ + "/.config");
-        fs::create_directories(home_ + "/.local/share");
-        fs::create_directories(home_ + "/run");
-        fs::permissions(home_ + "/run", fs::perms::owner_all, fs::perm_options::replace);
-        fs::create_directory_symlink(std::string(QUORVANE_SOURCE_DIR) + "/examples",
-                                     home_ + "/examples");
-        const std::string programs = fs::path(QUORVANE_PROGRAM).parent_path().string() + ":" +
-                                     fs::path(QUORVANE_SIM_PROGRAM).parent_path().string();
-        const char* path = std::getenv("PATH");
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            const std::string key = entry.substr(0, entry.find('='));
-            if (key == "HOME" || key == "PATH" || key == "DISPLAY" || key == "WAYLAND_DISPLAY" ||
-                key == "LANGUAGE" || key == "LC_ALL" || key == "LC_MESSAGES" || key == "LANG" ||
-                key.rfind("XDG_", 0) == 0 || key.rfind("DBUS_", 0) == 0) {
-                continue;
-            }
-            env_.push_back(entry);
-        }
-        env_.push_back("HOME=" + home_);
-        env_.push_back("PATH=" + programs + ":" + (path ? path : "/usr/bin:/bin"));
-        env_.push_back("XDG_CONFIG_HOME=" + home_ + "/.config");
-        env_.push_back("XDG_DATA_HOME=" + home_ + "/.local/share");
-        env_.push_back("XDG_RUNTIME_DIR=" + home_ + "/run");
-        env_.push_back("LANGUAGE=en");
-        StartBus();
-    }
-    ~Scratch() {
-        if (busPid_ > 0) kill(busPid_, SIGTERM);
-        std::error_code ignored;
-        fs::remove_all(home_, ignored);
-    }
-    const std::string& Home() const { return home_; }
-    std::string File(const std::string& name) const { return home_ + "/" + name; }
-    const std::vector<std::string>& Environment() const { return env_; }
-    bool HasBus() const { return busPid_ > 0; }
-
-  private:
-    void StartBus() {
-        const std::string file = home_ + "/bus";
-        const std::string command =
-            "dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 >'" + file +
-            "' 2>/dev/null";
-        if (std::system(command.c_str()) != 0) return;
-        std::ifstream in(file);
-        std::string address, pid;
-        std::getline(in, address);
-        std::getline(in, pid);
-        if (address.empty() || pid.empty()) return;
-        busPid_ = std::stoi(pid);
-        env_.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
-    }
-
-    std::string home_;
-    std::vector<std::string> env_;
-    int busPid_ = -1;
-};
-
-// A shell text run by bash in the scratch home, in a process group of its own (so that what
-// it starts ends with it), standard output and error together through a pipe.
-class Command {
-  public:
-    Command(const Scratch& scratch, const std::string& code) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
-        const std::vector<std::string> argv = {"/bin/bash", "-c", code};
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        std::vector<char*> env;
-        for (const std::string& e : scratch.Environment())
-            env.push_back(const_cast<char*>(e.c_str()));
-        env.push_back(nullptr);
-        const std::string home = scratch.Home();
-        pid_ = fork();
-        if (pid_ == 0) {
-            setsid();
-            const int null = open("/dev/null", O_RDONLY);
-            dup2(null, 0);
-            dup2(out[1], 1);
-            dup2(out[1], 2);
-            if (chdir(home.c_str()) != 0) _exit(126);
-            execve(args[0], args.data(), env.data());
-            _exit(127);
-        }
-        close(out[1]);
-        fd_ = out[0];
-        fcntl(fd_, F_SETFL, O_NONBLOCK);
-    }
-    Command(Command&& other) noexcept
-        : pid_(std::exchange(other.pid_, -1)),
-          fd_(std::exchange(other.fd_, -1)),
-          status_(other.status_),
-          output_(std::move(other.output_)) {}
-    Command(const Command&) = delete;
-    ~Command() {
-        Stop(SIGKILL);
-        if (fd_ >= 0) close(fd_);
-    }
-
-    const std::string& Output() const { return output_; }
-    int Status() const { return status_; }  // the exit status; -1 before the end or by a signal
-    bool Finished() {
-        Poll(0);
-        return pid_ < 0;
-    }
-    // Reads until pred holds or the deadline passes; false at the deadline.
-    bool WaitFor(const std::function<bool()>& pred) {
-        const auto end = Clock::now() + kDeadline;
-        while (!pred()) {
-            if (Clock::now() > end) return false;
-            Poll(50);
-        }
-        return true;
-    }
-    bool WaitForExit() {
-        return WaitFor([this] { return pid_ < 0; });
-    }
-    // Ends the process group with signal and waits for its leader.
-    void Stop(int signal = SIGTERM) {
-        if (pid_ < 0) return;
-        kill(-pid_, signal);
-        const auto end = Clock::now() + std::chrono::seconds(10);
-        while (pid_ > 0 && Clock::now() < end) Poll(20);
-        // Whatever of the group is left (a daemon the leader started) goes too.
-        kill(-group_, SIGKILL);
-        if (pid_ > 0) {
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-
-  private:
-    void Poll(int ms) {
-        if (group_ < 0) group_ = pid_;
-        if (fd_ >= 0) {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, ms) > 0) Drain();
-        } else if (ms > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        }
-        if (pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                pid_ = -1;
-                Drain();
-            }
-        }
-    }
-    void Drain() {
-        char buffer[4096];
-        ssize_t n;
-        while (fd_ >= 0 && (n = read(fd_, buffer, sizeof buffer)) > 0) output_.append(buffer, n);
-    }
-
-    pid_t pid_ = -1;
-    pid_t group_ = -1;
-    int fd_ = -1;
-    int status_ = -1;
-    std::string output_;
-};
-
-// Runs an example that ends by itself and checks its status and what it printed.
-void RunToEnd(const Scratch& scratch, const PageExample& e) {
-    SCOPED_TRACE(e.name);
-    Command run(scratch, e.code);
-    ASSERT_TRUE(run.WaitForExit()) << "still running after 20 s:\n" << run.Output();
-    EXPECT_EQ(run.Status(), 0) << run.Output();
-    if (e.hasOutput) {
-        EXPECT_TRUE(Shows(run.Output(), e.output)) << run.Output();
-    }
 }
 
 // The port the page's broker listens on, from its "listener PORT" line.
@@ -389,13 +178,13 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
     ASSERT_FALSE(testing::Accepts(port))
         << "something on this machine already listens on port " << port
         << ", the port of the chapter's broker: stop it, or the walk-through cannot run";
-    Scratch scratch;
+    Scratch scratch("stations");
     ASSERT_TRUE(scratch.HasBus()) << "dbus-daemon did not start";
 
     std::vector<std::pair<PageExample, Command>> running;
     for (const PageExample& e : services) {
         SCOPED_TRACE(e.name);
-        running.emplace_back(e, Command(scratch, e.code));
+        running.emplace_back(e, Command::Shell(scratch, e.code));
         Command& run = running.back().second;
         ASSERT_TRUE(run.WaitFor([&] { return Shows(run.Output(), e.output) || run.Finished(); }) &&
                     !run.Finished())
@@ -416,7 +205,7 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
     })) << balanceA.Output();
     // A command Quorvane does not know is refused, as the page says.
     const PageExample command = Example("stations-command");
-    Command unknown(scratch, Replaced(command.code, "{SEND(hello)}", "{HELLO}"));
+    Command unknown = Command::Shell(scratch, Replaced(command.code, "{SEND(hello)}", "{HELLO}"));
     ASSERT_TRUE(unknown.WaitForExit());
     EXPECT_EQ(Trimmed(unknown.Output()), "refused");
 
@@ -453,20 +242,20 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
         << stationA.Output();
     const uint64_t lastLogged = Readings(stationA.Output());
 
-    Command broker(scratch, services[0].code);
+    Command broker = Command::Shell(scratch, services[0].code);
     ASSERT_TRUE(broker.WaitFor([&] { return Shows(broker.Output(), services[0].output); }) &&
                 testing::WaitUntilAccepts(port, Clock::now() + kDeadline))
         << broker.Output();
     // A subscriber of the page's kind, subscribed once a probe came through.
-    Command fresh(scratch, services[5].code);
+    Command fresh = Command::Shell(scratch, services[5].code);
     const std::string probe = "mosquitto_pub -h localhost -p " + std::to_string(port) +
                               " -t quorvane/probe/x/record -m probe";
     ASSERT_TRUE(fresh.WaitFor([&] {
-        Command pub(scratch, probe);
+        Command pub = Command::Shell(scratch, probe);
         pub.WaitForExit();
         return fresh.Output().find("quorvane/probe/x/record probe") != std::string::npos;
     })) << fresh.Output();
-    Command stationAgain(scratch, services[3].code);
+    Command stationAgain = Command::Shell(scratch, services[3].code);
     ASSERT_TRUE(fresh.WaitFor([&] {
         const auto numbers = RecordNumbers(fresh.Output(), "bench-a");
         return std::find(numbers.begin(), numbers.end(), 1u) != numbers.end();
@@ -486,7 +275,7 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
     EXPECT_EQ(stationAgain.Status(), 0) << stationAgain.Output();
     const std::string statusCode = Example("stations-status").code;
     EXPECT_TRUE(stationB.WaitFor([&] {
-        Command now(scratch, statusCode);
+        Command now = Command::Shell(scratch, statusCode);
         return now.WaitForExit() && Shows(now.Output(),
                                           "quorvane/bench-a/COM1/status offline\n"
                                           "quorvane/bench-b/COM1/status online");
@@ -494,7 +283,7 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
     // Station B killed without a word: the broker publishes its last will.
     stationB.Stop(SIGKILL);
     EXPECT_TRUE(stationB.WaitFor([&] {
-        Command now(scratch, statusCode);
+        Command now = Command::Shell(scratch, statusCode);
         return now.WaitForExit() && Shows(now.Output(),
                                           "quorvane/bench-a/COM1/status offline\n"
                                           "quorvane/bench-b/COM1/status offline");
@@ -503,22 +292,6 @@ TEST(ManualStations, TheOneMachineWalkThroughWorksAsThePageShows) {
     broker.Stop(SIGTERM);
     for (auto it = running.rbegin(); it != running.rend(); ++it) it->second.Stop(SIGTERM);
     EXPECT_FALSE(testing::Accepts(port)) << "the broker is still there";
-}
-
-// The programs a shell text runs: the first word of each command (after sudo and variable
-// assignments), continued lines joined first.
-std::vector<std::string> ProgramsOf(std::string code) {
-    code = std::regex_replace(code, std::regex("\\\\\n"), " ");
-    std::vector<std::string> programs;
-    for (const std::string& line : Lines(code)) {
-        std::istringstream words(line);
-        for (std::string word; words >> word;) {
-            if (word.find('=') != std::string::npos && word[0] != '-') continue;
-            programs.push_back(word);
-            if (word != "sudo") break;
-        }
-    }
-    return programs;
 }
 
 // Programs of Debian 12 that this machine (a container) may lack.
@@ -557,7 +330,7 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
     const PageExample conf = Example("stations-broker-conf");
     const PageExample settings = Example("stations-settings");
     const PageExample passwords = Example("stations-passwords");
-    Scratch scratch;
+    Scratch scratch("stations");
     const std::string f = scratch.Home() + "/";
     const uint16_t port = testing::FreePort();
 
@@ -598,15 +371,15 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
     const passwd* me = getpwuid(getuid());
     std::ofstream(f + "broker.conf")
         << brokerConf << "\nuser " << (me ? me->pw_name : "root") << "\n";
-    Command broker(scratch, "exec mosquitto -c '" + f + "broker.conf'");
+    Command broker = Command::Shell(scratch, "exec mosquitto -c '" + f + "broker.conf'");
     ASSERT_TRUE(testing::WaitUntilAccepts(port, Clock::now() + kDeadline)) << [&] {
         broker.Finished();
         return broker.Output();
     }();
 
     // The station: the simulated balance, the demo configuration, the per-user settings.
-    Command balance(scratch,
-                    "exec quorvane-sim --profile balance --interval 200 --link '" + f + "balance'");
+    Command balance = Command::Shell(
+        scratch, "exec quorvane-sim --profile balance --interval 200 --link '" + f + "balance'");
     ASSERT_TRUE(balance.WaitFor([&] { return Shows(balance.Output(), "/dev/pts/…"); }));
     std::string ini = Replaced(settings.code, "mqtts://broker.example.net:8883",
                                "mqtts://localhost:" + std::to_string(port));
@@ -616,15 +389,17 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
     std::ofstream(f + ".config/Quorvane/Quorvane.ini") << ini << "\n";
     std::ofstream(f + "mqtt-password") << "pw-bench-a\n";
     chmod((f + "mqtt-password").c_str(), 0600);
-    Command station(scratch, "exec quorvane --headless examples/demo-balance.qv3 --port COM1='" +
-                                 f + "balance'");
+    Command station =
+        Command::Shell(scratch, "exec quorvane --headless examples/demo-balance.qv3 --port COM1='" +
+                                    f + "balance'");
 
     const std::string client =
         "-h localhost -p " + std::to_string(port) + " --cafile '" + f + "site-ca.crt' ";
     const auto as = [&](const std::string& user) {
         return client + "-u " + user + " -P pw-" + user + " ";
     };
-    Command historian(scratch, "exec mosquitto_sub " + as("historian") + "-v -t 'quorvane/#'");
+    Command historian =
+        Command::Shell(scratch, "exec mosquitto_sub " + as("historian") + "-v -t 'quorvane/#'");
     ASSERT_TRUE(historian.WaitFor([&] {
         return Shows(historian.Output(),
                      "quorvane/bench-a/COM1/status online\n"
@@ -637,15 +412,16 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
          {"mosquitto_pub " + as("historian") + "-q 1 -t quorvane/bench-a/COM1/cmd -m " +
               "'{SEND(from-historian)}'",
           "mosquitto_pub " + as("bench-b") + "-q 1 -t quorvane/bench-a/COM1/record -m forged"}) {
-        Command pub(scratch, forbidden);
+        Command pub = Command::Shell(scratch, forbidden);
         ASSERT_TRUE(pub.WaitForExit());
         EXPECT_EQ(pub.Status(), 0) << pub.Output();
     }
     // Allowed: the supervisor's command, answered; published after the forbidden ones, so
     // that they would have arrived first.
-    Command rr(scratch, "mosquitto_rr " + as("supervisor") +
-                            "-t quorvane/bench-a/COM1/cmd -e quorvane/bench-a/COM1/cmd/reply " +
-                            "-m '{SEND(from-supervisor)}'");
+    Command rr = Command::Shell(
+        scratch, "mosquitto_rr " + as("supervisor") +
+                     "-t quorvane/bench-a/COM1/cmd -e quorvane/bench-a/COM1/cmd/reply " +
+                     "-m '{SEND(from-supervisor)}'");
     ASSERT_TRUE(rr.WaitForExit()) << rr.Output();
     EXPECT_EQ(Trimmed(rr.Output()), "accepted") << station.Output();
     EXPECT_TRUE(balance.WaitFor([&] {
@@ -657,7 +433,7 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
     })) << historian.Output();
     EXPECT_EQ(historian.Output().find("forged"), std::string::npos) << historian.Output();
     // Nobody without a password gets in.
-    Command anonymous(scratch, "mosquitto_sub " + client + "-t 'quorvane/#' -C 1");
+    Command anonymous = Command::Shell(scratch, "mosquitto_sub " + client + "-t 'quorvane/#' -C 1");
     ASSERT_TRUE(anonymous.WaitForExit());
     EXPECT_NE(anonymous.Status(), 0) << anonymous.Output();
 
