@@ -7,7 +7,8 @@ publishes each record with QoS 1; a subscriber (mosquitto_sub -q 1, arrival time
 
 - Throughput: RECORDS records written as fast as the terminal takes them, from the first
   write to the last arrival; then `mosquitto_pub -l -q 1` sends the same messages (the JSON
-  texts that arrived) through the same broker, as the reference.
+  texts that arrived) through the same broker, as the reference, with and without
+  --nodelay.
 - Latency: LATENCY_RECORDS records, one every 5 ms, from the moment a record's last byte was
   written to the terminal to its arrival at the subscriber: median and 99th percentile.
 """
@@ -134,16 +135,23 @@ try:
         if json.loads(payload)["fields"][0] != "R%07d ST,GS,+%05d.%02d grams\r" % (n, n % 100000, n % 100):
             sys.exit(f"mqtt-throughput: record {n + 1} arrived changed: {payload}")
 
-    # The reference: the same messages, one a line, through mosquitto_pub.
-    ref = Subscriber(port, "bench/reference", RECORDS)
-    time.sleep(0.3)
+    # The reference: the same messages, one a line, through mosquitto_pub; once as it comes
+    # (Nagle's algorithm lets the kernel put many messages in one segment) and once with
+    # --nodelay, as the program sends them (each record at once, for its latency).
     lines = "".join(p + "\n" for _, p in arrived)
-    start = time.time()
-    subprocess.run(["mosquitto_pub", "-h", "127.0.0.1", "-p", str(port), "-q", "1", "-t",
-                    "bench/reference", "-l"], input=lines, text=True, check=True)
-    reference = ref.collect(300)
-    check_in_order(reference, 1, RECORDS, "mosquitto_pub")
-    theirs = reference[-1][0] - start
+
+    def reference_run(extra, topic):
+        ref = Subscriber(port, topic, RECORDS)
+        time.sleep(0.3)
+        start = time.time()
+        subprocess.run(["mosquitto_pub", "-h", "127.0.0.1", "-p", str(port), "-q", "1", "-t",
+                        topic, "-l"] + extra, input=lines, text=True, check=True)
+        reference = ref.collect(300)
+        check_in_order(reference, 1, RECORDS, "mosquitto_pub " + " ".join(extra))
+        return reference[-1][0] - start
+
+    theirs = reference_run([], "bench/reference")
+    theirs_nodelay = reference_run(["--nodelay"], "bench/reference-nodelay")
 
     # Latency, one record every 5 ms.
     sub = Subscriber(port, "quorvane/bench/+/record", LATENCY_RECORDS)
@@ -163,6 +171,8 @@ try:
     print(f"  quorvane      {ours:7.3f} s  {RECORDS / ours:8.0f} records/s")
     print(f"  mosquitto_pub {theirs:7.3f} s  {RECORDS / theirs:8.0f} messages/s"
           f"  (ours at {100 * theirs / ours:.0f}% of its rate)")
+    print(f"  mosquitto_pub --nodelay {theirs_nodelay:7.3f} s  {RECORDS / theirs_nodelay:8.0f} "
+          f"messages/s  (ours at {100 * theirs_nodelay / ours:.0f}% of its rate)")
     print(f"latency over {LATENCY_RECORDS} records, one every 5 ms: median {median:.2f} ms, "
           f"99th percentile {p99:.2f} ms, worst {latencies[-1]:.2f} ms")
 finally:
