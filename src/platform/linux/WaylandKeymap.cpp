@@ -34,7 +34,7 @@ constexpr ModifierKey kModifiers[] = {
 };
 
 std::string Hex(X11Keysym keysym) {
-    char text[16];
+    char text[24];  // "0x", up to 16 digits and the NUL
     std::snprintf(text, sizeof text, "0x%lx", keysym);
     return text;
 }
