@@ -63,11 +63,7 @@ int RunHeadless(const CommandLine& command, int argc, char** argv) {
     if (!LoadConfiguration(command, g, messages)) return 1;
     // MQTT settings are checked before anything starts: a mistake there is a bad argument.
     const MqttSettingsResult mqtt = ResolveMqttSettingsOfRun(command.Mqtt);
-    if (!mqtt.errors.empty()) {
-        for (const MqttSettingsProblem& problem : mqtt.errors)
-            std::cerr << "quorvane: " << problem.text << "\n";
-        return kExitUsage;
-    }
+    if (PrintMqttSettingsErrors(mqtt)) return kExitUsage;
     const LocaleInfo locale = SystemLocaleInfo();
     g.DecimalSeparator = std::string(1, locale.DecimalSeparator);
 

@@ -4,6 +4,7 @@
 #include <QSysInfo>
 
 #include <cstdlib>
+#include <iostream>
 
 #include "config/SetupGlobals.h"
 #include "mqtt/MqttQueueFile.h"
@@ -41,6 +42,12 @@ void SayAll(Messages& messages, const std::vector<std::string>& texts) {
 MqttSettingsResult ResolveMqttSettingsOfRun(const MqttOptions& options) {
     QtSettingsStore store;
     return ResolveMqttSettings(store, options, QSysInfo::machineHostName().toStdString());
+}
+
+bool PrintMqttSettingsErrors(const MqttSettingsResult& settings) {
+    for (const MqttSettingsProblem& problem : settings.errors)
+        std::cerr << "quorvane: " << problem.text << "\n";
+    return !settings.errors.empty();
 }
 
 std::unique_ptr<MqttPublisher> MqttPublisher::Create(const MqttSettings& settings,

@@ -25,6 +25,9 @@ namespace quorvane {
 // The MQTT settings of this run: the per-user store (section Mqtt) overridden by options,
 // the host name as the default station.
 MqttSettingsResult ResolveMqttSettingsOfRun(const MqttOptions& options);
+// Prints each error of settings on standard error ("quorvane: ..."); true when there was one
+// (the run ends with exit status 2).
+bool PrintMqttSettingsErrors(const MqttSettingsResult& settings);
 
 class MqttPublisher : public RecordListener {
   public:

@@ -58,11 +58,7 @@ int RunWindowed(const CommandLine& command, int argc, char** argv) {
     }
     // MQTT settings are checked before any window shows: a mistake there is a bad argument.
     const MqttSettingsResult mqtt = ResolveMqttSettingsOfRun(command.Mqtt);
-    if (!mqtt.errors.empty()) {
-        for (const MqttSettingsProblem& problem : mqtt.errors)
-            std::cerr << "quorvane: " << problem.text << "\n";
-        return kExitUsage;
-    }
+    if (PrintMqttSettingsErrors(mqtt)) return kExitUsage;
     MessageBoxMessages messages;
     // A file that cannot be read at all is named with the reason before anything shows.
     if (!command.ConfigPath.empty() && !CheckUserFile(command.ConfigPath, messages)) return 1;

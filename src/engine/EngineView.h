@@ -4,6 +4,7 @@
 // text repeats. The runtime session implements it; texts are code-page bytes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace quorvane {
@@ -28,8 +29,8 @@ class EngineView {
     // (RecordEngine.h); called at every such void, inside the byte loop.
     virtual void OnRecordTooLong() {}
     // A record was delivered and counted: the Field(n) boxes hold its fields and the
-    // RecordNumber box its number.
-    virtual void OnRecordDelivered() {}
+    // RecordNumber box number, its counter.
+    virtual void OnRecordDelivered(int64_t /*number*/) {}
 };
 
 }  // namespace quorvane

@@ -392,8 +392,9 @@ void RecordEngine::ProcessRecord() {
     // until it is written, so the records after it wait in the kernel in their order.
     if (outcome == DeliveryOutcome::Held) stopLoop_ = true;
     EngineView& view = services_.view;
-    view.SetRecordNumberText(std::to_string(LeadingNumber(view.RecordNumberText()) + 1));
-    view.OnRecordDelivered();
+    const int64_t number = LeadingNumber(view.RecordNumberText()) + 1;
+    view.SetRecordNumberText(std::to_string(number));
+    view.OnRecordDelivered(number);
     if (flags_.ResumeOneRecord) {
         flags_.ResumeOneRecord = false;
         Suspend();

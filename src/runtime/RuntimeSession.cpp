@@ -389,14 +389,11 @@ void RuntimeSession::SetRecordNumberText(const std::string& text) {
     items_.SetRecordNumber(text);
 }
 
-void RuntimeSession::OnRecordDelivered() {
+void RuntimeSession::OnRecordDelivered(int64_t number) {
     if (!recordListener_) return;
     DeliveredRecord record;
-    // The box holds the counter's decimal text (a DDE client may have set another number).
-    for (char c : items_.RecordNumber()) {
-        if (c < '0' || c > '9') break;
-        record.number = record.number * 10 + static_cast<uint64_t>(c - '0');
-    }
+    // A DDE client may have set the counter below zero: such a record counts as number 0.
+    record.number = number < 0 ? 0 : static_cast<uint64_t>(number);
     const int count = FieldCount(g_);
     for (int n = 1; n <= count; ++n) record.fields.push_back(items_.Field(n));
     recordListener_->RecordDelivered(record);

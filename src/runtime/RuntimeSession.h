@@ -147,7 +147,7 @@ class RuntimeSession : private EngineView {
     void OnSuspendedChanged(bool suspended) override;
     void OnEngineReset() override;
     void OnRecordTooLong() override;
-    void OnRecordDelivered() override;
+    void OnRecordDelivered(int64_t number) override;
 
     bool IsVirtual() const { return g_.RunMode == kRunVirtual; }
     ByteSource& Input();

@@ -65,9 +65,8 @@ MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
     // clean session: what the broker never confirmed is the station's to send again. No
     // user data until the instance is back from the connect thread: a callback raised there
     // must not reach this object.
-    mosquitto* mosq = mosquitto_new(options.clientId.c_str(), true, nullptr);
-    if (!mosq) return {false, std::strerror(errno)};
-    mosq_ = mosq;
+    mosq_ = mosquitto_new(options.clientId.c_str(), true, nullptr);
+    if (!mosq_) return {false, std::strerror(errno)};
     mosquitto_connect_callback_set(mosq_, &MosquittoClient::OnConnect);
     mosquitto_disconnect_callback_set(mosq_, &MosquittoClient::OnDisconnect);
     mosquitto_publish_callback_set(mosq_, &MosquittoClient::OnPublish);
