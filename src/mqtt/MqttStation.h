@@ -2,9 +2,9 @@
 // delivered record is pushed to the record queue, and is published (QoS 1) only once Flush
 // has made it durable; it leaves the queue when the broker confirms it, and confirmations
 // arriving out of turn wait for the older ones (RecordQueue). The program flushes once the
-// poll tick that delivered records has ended, so the records of one tick cost one disk sync. After a reconnect every record still waiting goes out again,
-// oldest first, so a subscriber sees each record in order, a record at most repeated (and
-// then with its record number) as QoS 1 allows.
+// poll tick that delivered records has ended, so the records of one tick cost one disk sync. After
+// a reconnect every record still waiting goes out again, oldest first, so a subscriber sees each
+// record in order, a record at most repeated (and then with its record number) as QoS 1 allows.
 //
 // The connection is the station's to keep: a failed or lost connection is tried again after
 // 1 s, then 2, 4 ... up to 60 s, back to 1 s once the broker accepted. The status topic

@@ -96,7 +96,7 @@ class RecordQueue {
     uint64_t storedBytes_ = 0;
     uint64_t droppedCount_ = 0;
     uint64_t syncedThrough_ = 0;
-    bool syncDue_ = false;  // records were written since the last sync
+    bool syncDue_ = false;         // records were written since the last sync
     uint64_t retryCompactAt_ = 0;  // after a failed compaction: the done bytes to try again at
     bool someUnstored_ = false;    // a record's write failed since the last good write
     // A failed write could not be cut back: the store may end in a piece of an entry, so the

@@ -522,8 +522,8 @@ TEST_F(BrokerMqtt, AFullQueueDropsTheOldestKeepsTheNewestAndPublishesTheCount) {
     EXPECT_LE(e2e::Occurrences(err, said), 2) << err;
 
     e2e::ChildProcess late;
-    ASSERT_TRUE(late.Start({"/usr/bin/mosquitto_sub", "-h", "127.0.0.1", "-p",
-                            std::to_string(port), "-C", "1", "-t", "quorvane/lab/COM1/dropped"},
+    ASSERT_TRUE(late.Start({"/usr/bin/mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(port),
+                            "-C", "1", "-t", "quorvane/lab/COM1/dropped"},
                            folder.File("late.err")));
     EXPECT_EQ(late.ReadLine(In(kWait)), std::to_string(records.front().first - 1));
 }
@@ -564,8 +564,8 @@ TEST_F(BrokerMqtt, APasswordFileMissingEndsTheRunAndOneOthersCanReadIsWarnedOf) 
     chmod(open.c_str(), 0644);
     ASSERT_TRUE(StartProgram(3, 50, {"--mqtt-user", "kim", "--mqtt-password-file", open}));
     ASSERT_TRUE(Read([&] { return RecordsSeen() == 3; })) << ReadBytes(errPath);
-    EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath), "The MQTT password file " + open +
-                                                      " can be read by other users"),
+    EXPECT_EQ(e2e::Occurrences(ReadBytes(errPath),
+                               "The MQTT password file " + open + " can be read by other users"),
               1)
         << ReadBytes(errPath);
     EXPECT_EQ(ReadBytes(errPath).find("secret"), std::string::npos);
@@ -634,7 +634,7 @@ TEST_F(BrokerMqtt, ACommandOfMoreThanOneMegabyteIsRefusedUnrunAndPublishingGoesO
         << ReadBytes(errPath);
     const auto command = [&](const std::vector<std::string>& message) {
         std::vector<std::string> args{"/usr/bin/mosquitto_pub", "-h", "127.0.0.1", "-p",
-                                      std::to_string(port), "-q", "1", "-t",
+                                      std::to_string(port),     "-q", "1",         "-t",
                                       "quorvane/lab/COM1/cmd"};
         args.insert(args.end(), message.begin(), message.end());
         e2e::ChildProcess pub;

@@ -44,9 +44,9 @@ class MosquittoClientMqtt : public ::testing::Test {
         if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
     }
     MosquittoClientMqtt() {
-        testing::WriteBytes(folder.File("broker.conf"),
-                            "listener " + std::to_string(port) + " 127.0.0.1\n" +
-                                "allow_anonymous true\n");
+        testing::WriteBytes(
+            folder.File("broker.conf"),
+            "listener " + std::to_string(port) + " 127.0.0.1\n" + "allow_anonymous true\n");
     }
     ~MosquittoClientMqtt() override { broker.Signal(SIGKILL); }
 
@@ -130,8 +130,8 @@ TEST_F(MosquittoClientMqtt, AConnectGivenUpIsNeverHeardOf) {
     int id = 0;
     ASSERT_TRUE(client.Publish("quorvane/test/probe", "probe", 1, false, id).ok);
     ASSERT_TRUE(RunUntil([&] {
-        return std::find(heard.events.begin(), heard.events.end(),
-                         "message quorvane/test/probe") != heard.events.end();
+        return std::find(heard.events.begin(), heard.events.end(), "message quorvane/test/probe") !=
+               heard.events.end();
     }));
     EXPECT_EQ(std::find(heard.events.begin(), heard.events.end(), "message quorvane/test/will"),
               heard.events.end())

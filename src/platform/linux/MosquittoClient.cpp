@@ -87,10 +87,9 @@ MqttStatus MosquittoClient::Connect(const MqttConnectOptions& options) {
     if (rc == MOSQ_ERR_SUCCESS && options.tls) {
         // Without a file of its own, the system's certificate authorities, found as OpenSSL
         // finds them (SSL_CERT_FILE and SSL_CERT_DIR are heeded).
-        rc = options.caFile.empty()
-                 ? mosquitto_int_option(mosq_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
-                 : mosquitto_tls_set(mosq_, options.caFile.c_str(), nullptr, nullptr, nullptr,
-                                     nullptr);
+        rc = options.caFile.empty() ? mosquitto_int_option(mosq_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                                    : mosquitto_tls_set(mosq_, options.caFile.c_str(), nullptr,
+                                                        nullptr, nullptr, nullptr);
     }
     if (rc != MOSQ_ERR_SUCCESS) {
         const MqttStatus status = Failed(rc);
@@ -203,7 +202,8 @@ void MosquittoClient::OnDisconnect(mosquitto*, void* self, int rc) {
 }
 
 void MosquittoClient::OnPublish(mosquitto*, void* self, int mid) {
-    if (self) static_cast<MosquittoClient*>(self)->events_.push_back({Event::Published, mid, {}, {}});
+    if (self)
+        static_cast<MosquittoClient*>(self)->events_.push_back({Event::Published, mid, {}, {}});
 }
 
 void MosquittoClient::OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
