@@ -88,7 +88,7 @@ RecordQueuePushResult RecordQueue::Push(std::string_view payload) {
     std::string entries;
     if (lastDropped != 0) AppendQueueEntry(entries, QueueEntryKind::HeadMark, lastDropped, {});
     AppendQueueEntry(entries, QueueEntryKind::Record, result.sequence, payload);
-    result.status = Write(entries, false, result.sequence);
+    result.status = Write(entries, result.sequence);
     syncDue_ = true;
     if (result.status.ok) result.status = CompactIfLarge();
     return result;
@@ -121,7 +121,7 @@ QueueStoreStatus RecordQueue::Acknowledge(uint64_t sequence) {
         // A lost head mark only means records published twice, which QoS 1 allows: no fsync.
         std::string mark;
         AppendQueueEntry(mark, QueueEntryKind::HeadMark, lastRemoved, {});
-        status = Write(mark, false, 0);
+        status = Write(mark, 0);
     }
     if (status.ok) status = CompactIfLarge();
     return status;
@@ -131,13 +131,14 @@ uint64_t RecordQueue::TakeDroppedCount() {
     return std::exchange(droppedCount_, 0);
 }
 
-QueueStoreStatus RecordQueue::Write(std::string_view entries, bool durable, uint64_t addedRecord) {
+QueueStoreStatus RecordQueue::Write(std::string_view entries, uint64_t addedRecord) {
     if (rewriteNeeded_) return Rewrite();
     std::string bytes;
+    // Records whose write failed before go first, and are made durable at once.
+    const bool durable = someUnstored_;
     if (someUnstored_) {
         for (const QueuedRecord& r : records_)
             if (!r.stored) AppendQueueEntry(bytes, QueueEntryKind::Record, r.sequence, r.payload);
-        durable = true;
     }
     bytes += entries;
     QueueStoreStatus status = store_.Append(bytes, durable);

@@ -81,9 +81,9 @@ class RecordQueue {
     uint64_t TakeDroppedCount();
 
   private:
-    // Appends entries; a failure marks the record of sequence addedRecord (0 for none) as
-    // waiting in memory only.
-    QueueStoreStatus Write(std::string_view entries, bool durable, uint64_t addedRecord);
+    // Appends entries, durable only at the next Sync; a failure marks the record of sequence
+    // addedRecord (0 for none) as waiting in memory only.
+    QueueStoreStatus Write(std::string_view entries, uint64_t addedRecord);
     QueueStoreStatus Rewrite();
     QueueStoreStatus CompactIfLarge();
 
