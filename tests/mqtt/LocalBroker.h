@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 
 namespace quorvane::testing {
 
@@ -42,6 +44,26 @@ inline bool WaitUntilAccepts(uint16_t port, std::chrono::steady_clock::time_poin
         if (std::chrono::steady_clock::now() > deadline) return false;
         usleep(20000);
     }
+    return true;
+}
+
+// Made with openssl in folder f (a path ending in '/'): a certificate authority caFile (its
+// key ca.key beside it) and a certificate for localhost signed by it, SERVER.pem with its key
+// SERVER.key. False when a step fails.
+inline bool MakeLocalhostCertificate(const std::string& f, const std::string& caFile,
+                                     const std::string& server) {
+    const std::string commands[] = {
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=test-ca -keyout " + f +
+            "ca.key -out " + f + caFile,
+        "openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout " + f + server +
+            ".key -out " + f + server + ".csr",
+        "printf 'subjectAltName=DNS:localhost\\n' > " + f + server + ".ext",
+        "openssl x509 -req -days 2 -in " + f + server + ".csr -CA " + f + caFile + " -CAkey " +
+            f + "ca.key -CAcreateserial -extfile " + f + server + ".ext -out " + f + server +
+            ".pem",
+    };
+    for (const std::string& command : commands)
+        if (std::system((command + " >/dev/null 2>&1").c_str()) != 0) return false;
     return true;
 }
 

@@ -352,17 +352,7 @@ TEST(ManualStations, TheSiteBrokerFilesAllowWhatThePageSaysAndForbidTheRest) {
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     // A CA of the site, and the broker's certificate for localhost signed by it.
-    const std::string commands[] = {
-        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=site-ca -keyout " + f +
-            "ca.key -out " + f + "site-ca.crt",
-        "openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout " + f +
-            "broker.key -out " + f + "broker.csr",
-        "printf 'subjectAltName=DNS:localhost\\n' > " + f + "broker.ext",
-        "openssl x509 -req -days 2 -in " + f + "broker.csr -CA " + f + "site-ca.crt -CAkey " + f +
-            "ca.key -CAcreateserial -extfile " + f + "broker.ext -out " + f + "broker.pem",
-    };
-    for (const std::string& command : commands)
-        ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command;
+    ASSERT_TRUE(testing::MakeLocalhostCertificate(f, "site-ca.crt", "broker"));
 
     std::ofstream(f + "quorvane.acl") << acl.code << "\n";
     std::string brokerConf =
